@@ -1,0 +1,135 @@
+#include "engine/core/Device.h"
+
+#include "engine/core/BindingCache.h"
+#include "engine/core/Clock.h"
+#include "engine/core/Input.h"
+#include "engine/core/Log.h"
+#include "engine/core/Random.h"
+#include "engine/core/Window.h"
+#include "platform/CalendarTime.h"
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
+
+namespace Device
+{
+Camera* activeCamera = nullptr;
+
+namespace
+{
+constexpr int FRAME_PERIOD_MS = 20;
+
+std::atomic<int> updatesPerSecond{80};
+void (*updateStep)() = nullptr;
+std::thread* updateThread = nullptr;
+// Cleared at shutdown; the worker finishes the step it is in and returns.
+std::atomic<bool> workerRunning{false};
+// Set once the window is closing: a timer already queued must not draw into
+// a window that is gone, and must not re-arm.
+bool closing = false;
+} // namespace
+
+int GetUpdatesPerSecond()
+{
+    return updatesPerSecond.load(std::memory_order_relaxed);
+}
+
+void SetUpdatesPerSecond(int rate)
+{
+    if (rate > 0)
+        updatesPerSecond.store(rate, std::memory_order_relaxed);
+}
+
+int RemainingMilliseconds(int periodMs, double workSeconds)
+{
+    int workMs = static_cast<int>(workSeconds * 1000.0);
+    int delay = periodMs - workMs;
+    return delay > 0 ? delay : 0;
+}
+
+void Init(const Callbacks& callbacks)
+{
+    Window::Init(callbacks.onClose, callbacks.display);
+    RandomSeed(static_cast<uint32_t>(static_cast<uint64_t>(CalendarTimeNow())));
+    glutReshapeFunc(Window::OnReshape);
+    glutKeyboardFunc(Input::OnKeyboard);
+    glutSpecialFunc(Input::OnSpecial);
+    glutKeyboardUpFunc(Input::OnKeyboardUp);
+    glutSpecialUpFunc(Input::OnSpecialUp);
+    glutMouseFunc(Input::OnMouse);
+    glutMotionFunc(Input::OnMotion);
+    glutPassiveMotionFunc(Input::OnMotion);
+
+    updateStep = callbacks.step;
+    workerRunning.store(true);
+    updateThread = new (std::nothrow) std::thread(UpdateThreadMain);
+    if (updateThread == nullptr)
+        workerRunning.store(false);
+}
+
+void OnFrameTimer(int)
+{
+    if (closing || glutGetWindow() == 0)
+        return;
+    ElapsedSeconds(1);
+    glutPostRedisplay();
+    ResetBindings();
+    glutSwapBuffers();
+    int delay = RemainingMilliseconds(FRAME_PERIOD_MS, ElapsedSeconds(1));
+    glutTimerFunc(static_cast<unsigned int>(delay), OnFrameTimer, 0);
+}
+
+void UpdateThreadMain()
+{
+    if (updateStep == nullptr)
+        return;
+    while (updateStep != nullptr && workerRunning.load())
+    {
+        ElapsedSeconds(0);
+        updateStep();
+        int period = 1000 / GetUpdatesPerSecond();
+        int delay = RemainingMilliseconds(period, ElapsedSeconds(0));
+        if (delay > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    }
+}
+
+void ResetBindings()
+{
+    BindingCache::UseUnit0();
+    BindingCache::UnbindTexture(GL_TEXTURE_2D);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    BindingCache::uniformBuffer = 0;
+    glUseProgram(0);
+}
+
+void StopWorker()
+{
+    workerRunning.store(false);
+    if (updateThread != nullptr)
+    {
+        if (updateThread->joinable())
+            updateThread->join();
+        delete updateThread;
+        updateThread = nullptr;
+    }
+}
+
+void Shutdown()
+{
+    if (closing)
+        return;
+    closing = true;
+    activeCamera = nullptr;
+    ResetBindings();
+    StopWorker();
+    if (Window::onClose)
+        Window::onClose();
+}
+} // namespace Device

@@ -1,0 +1,40 @@
+#pragma once
+// The device: the one owner of the main window, the frame timer and the
+// worker thread that runs the game's step at a fixed rate.
+
+class Camera;
+
+namespace Device
+{
+// The callbacks the application hands in; the engine knows nothing else of it.
+struct Callbacks
+{
+    void (*onClose)();  // saves and frees the application's objects, once
+    void (*display)();  // draws one frame; never swaps
+    void (*step)();     // one update, on the worker thread
+};
+
+// Worker rate; 80 until the application sets its own. Read afresh each turn.
+int GetUpdatesPerSecond();
+void SetUpdatesPerSecond(int rate);
+
+// When set, each frame updates this camera's transformation block and
+// commits the uniform buffers. Main thread only.
+extern Camera* activeCamera;
+
+void Init(const Callbacks& callbacks);
+void OnFrameTimer(int value);
+void UpdateThreadMain();
+void ResetBindings();
+// freeglut's close callback. Stops and joins the worker before the close
+// handler frees what the step touches.
+void Shutdown();
+
+// Stops the worker thread and waits for its step to finish; safe to call
+// more than once and when no worker runs.
+void StopWorker();
+
+// Whole milliseconds to wait before the next frame or step: the period
+// minus the work already spent, never below 0.
+int RemainingMilliseconds(int periodMs, double workSeconds);
+} // namespace Device

@@ -1,0 +1,55 @@
+#pragma once
+#include <mutex>
+
+class Board;
+
+namespace Game
+{
+// The screens; the four playing states are consecutive, and gameState minus
+// STATE_SIMPLE is the index of the mode's high score table.
+enum State : int
+{
+    STATE_MENU = 0,
+    STATE_ENTER_NAME = 1,
+    STATE_SCORES = 2,
+    STATE_SIMPLE = 3,
+    STATE_ARCADE = 4,
+    STATE_SUCCEEDING = 5,
+    STATE_TETRIS = 6
+};
+
+// Shared state. The worker thread's step and the main thread's input
+// handlers and drawing meet here, and stateMutex is the one rule between
+// them: every read or write of the variables below, of the board, of the
+// score tables (with lastScore and the pending entry) and of the random
+// generator happens with stateMutex held. The step holds it for one whole
+// step, a click or a start action for its whole change, and a frame only
+// while it copies what it draws. The lock is never held while calling into
+// the GUI, so a handler may take it itself.
+extern std::mutex stateMutex;
+using StateLock = std::lock_guard<std::mutex>;
+
+extern int gameState;
+// The running score during a game; outside a game the table on show.
+extern int score;
+extern float modeClock;
+extern float dropProgress;
+extern bool groupRemoved;
+extern Board* board;
+
+// Main thread only.
+extern bool fullScreen;
+
+void Init();
+void OnKeyDown(int code);
+void OnKeyUp(int code);
+void OnPointerMove(float dx, float dy);
+void OnClose();
+void Display();
+
+// Switches full screen on or off with its log line.
+void ToggleFullScreen();
+
+// Worker thread: one game step of the mode on show.
+void Step();
+} // namespace Game
