@@ -1,0 +1,38 @@
+#pragma once
+// The base of every named, shared, reference-counted resource (textures,
+// fonts, shader stages). Resources live in one process-wide registry keyed by
+// the name they were first requested under; main thread only.
+
+namespace KyE
+{
+namespace ADT
+{
+class ADTElement;
+}
+
+namespace ResourceManager
+{
+class Resource
+{
+public:
+    Resource();
+    // 1 shader stage, 2 texture, 3 font.
+    virtual int GetType() const = 0;
+    // Derived classes free their OpenGL objects here.
+    virtual ~Resource();
+
+    // Gives one reference back; the last one deletes the resource.
+    void Release();
+    // The registry's delete callback: logs the deletion and destroys.
+    static void DeleteResource(void* data);
+
+    // The name it is registered under, or null before registration.
+    const char* GetName() const;
+
+    ADT::ADTElement* element;
+    int referenceCount;
+    float releaseDelay;
+    int keepTime;
+};
+} // namespace ResourceManager
+} // namespace KyE
