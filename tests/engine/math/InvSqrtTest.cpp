@@ -22,7 +22,7 @@ TEST(InvSqrt, RelativeErrorStaysSmallOverAllNormalFloats)
     std::memcpy(&last, &hi, sizeof last);
     double worst = 0.0;
     // An odd stride walks through every exponent and many mantissas.
-    for (uint64_t bits = first; bits <= last; bits += 4099)
+    for (uint64_t bits = first; bits <= last; bits += 101)
     {
         uint32_t pattern = static_cast<uint32_t>(bits);
         float x;
