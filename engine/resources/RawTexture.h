@@ -66,7 +66,7 @@ constexpr int FORMAT_RGBA8 = MakeFormat(LAYOUT_RGBA, COMPONENT_UNSIGNED_NORMALIS
 // files that carry their pixels are bounded by their own length, but a
 // ".kyt" without pixel data or a run-length TGA can ask for far more than
 // they hold, and no texture of this engine comes near this.
-constexpr uint64_t RAW_TEXTURE_MAX_BYTES = uint64_t(1) << 30;
+constexpr uint64_t RAW_TEXTURE_MAX_BYTES = uint64_t(1) << 28;
 
 struct RawTexture
 {
