@@ -3,6 +3,23 @@
 
 class Board;
 
+namespace KyE
+{
+namespace Graphic
+{
+class Font;
+namespace Material
+{
+class Texture;
+}
+namespace GUI
+{
+class Frame;
+class TextField;
+} // namespace GUI
+} // namespace Graphic
+} // namespace KyE
+
 namespace Game
 {
 // The screens; the four playing states are consecutive, and gameState minus
@@ -41,6 +58,16 @@ extern int lastScore;
 
 // Main thread only.
 extern bool fullScreen;
+constexpr int BLOCK_TEXTURES = 8;
+// The game's font and screens, from Init to OnClose; null when missing.
+extern KyE::Graphic::Font* gameFont;
+extern KyE::Graphic::GUI::Frame* menuFrame;
+extern KyE::Graphic::GUI::Frame* nameFrame;
+extern KyE::Graphic::GUI::TextField* nameField;
+// Index i is the texture of block colour i.
+extern KyE::Graphic::Material::Texture* blockTextures[BLOCK_TEXTURES];
+// The colour of every game text and of the name field.
+extern const float textColour[4];
 
 void Init();
 void OnKeyDown(int code);
@@ -48,6 +75,8 @@ void OnKeyUp(int code);
 void OnPointerMove(float dx, float dy);
 void OnClose();
 void Display();
+// Draws a board as it was copied by Display.
+void DrawBoard(const Board& board);
 
 // Switches full screen on or off with its log line.
 void ToggleFullScreen();
