@@ -57,8 +57,9 @@ void TakeSnapshot(Snapshot& s)
 
 void Text(const char* text, float size, float x, float y)
 {
-    if (gameFont != nullptr)
-        gameFont->DrawTextAt(text, size, textColour, 1.0f, x, y);
+    KyE::Graphic::Font* font = KyE::Graphic::GUI::gameFont;
+    if (font != nullptr)
+        font->DrawTextAt(text, size, textColour, 1.0f, x, y);
 }
 
 // A name as stored: at most 23 characters, whatever the file held.
