@@ -11,10 +11,25 @@ from PIL import Image
 from Xlib import X, display as xdisplay, protocol
 
 
+ASSETS = ("textures", "Zived Udozo.kyf")
+
+
+def link_assets(build_dir, workdir):
+    """Links the generated assets into a fresh working directory, so a test
+    runs the game as a player would, with score files of its own."""
+    for name in ASSETS:
+        source = os.path.join(build_dir, name)
+        target = os.path.join(workdir, name)
+        if os.path.exists(source) and not os.path.lexists(target):
+            os.symlink(source, target)
+
+
 class GameProcess:
-    def __init__(self, binary, workdir=None, env=None):
+    def __init__(self, binary, workdir=None, env=None, assets=True):
         self.binary = os.path.abspath(binary)
         self.workdir = workdir or tempfile.mkdtemp(prefix="tumblox-")
+        if assets:
+            link_assets(os.path.dirname(self.binary), self.workdir)
         self.out_path = os.path.join(self.workdir, "stdout.log")
         self.err_path = os.path.join(self.workdir, "stderr.log")
         self.env = dict(os.environ)

@@ -1,0 +1,51 @@
+"""The real binary opens its window, switches full screen with F11 (Esc only
+leaves it) and ends with status 0 when the window manager closes it."""
+import sys
+import time
+
+from xharness import GameProcess
+
+
+def count_fullscreen_lines(game):
+    out = game.stdout()
+    return out.count("Enter full screen mode."), out.count("Leave full screen mode.")
+
+
+def main():
+    game = GameProcess(sys.argv[1]).start()
+    try:
+        width, height = game.size()
+        assert (width, height) == (960, 600), "window is %dx%d" % (width, height)
+        assert "Info: OpenGL Max Version: " in game.stdout(), game.stdout()
+
+        game.key("Escape")  # windowed: Esc must not enter full screen
+        time.sleep(0.3)
+        assert count_fullscreen_lines(game) == (0, 0), game.stdout()
+
+        game.key("F11")
+        game.wait_for_log("Enter full screen mode.")
+        game.key("F11")
+        game.wait_for_log("Leave full screen mode.")
+        game.key("F11")
+        game.wait_for_log("Enter full screen mode.", count=2)
+        game.key("Escape")  # in full screen, Esc leaves it
+        game.wait_for_log("Leave full screen mode.", count=2)
+        game.key("Escape")
+        time.sleep(0.3)
+        assert count_fullscreen_lines(game) == (2, 2), game.stdout()
+
+        started = time.time()
+        game.close()
+        code = game.wait_exit(timeout=1.0)
+        elapsed = time.time() - started
+        assert code is not None, "the game did not end within a second of the close message"
+        assert code == 0, "exit status %s; stderr:\n%s" % (code, game.stderr())
+        print("closed in %.3f s with status 0" % elapsed)
+        assert "Error:" not in game.stderr(), game.stderr()
+    finally:
+        game.kill()
+    print("1 passed, 0 failed")
+
+
+if __name__ == "__main__":
+    main()
