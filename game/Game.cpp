@@ -1,5 +1,7 @@
 #include "game/Game.h"
 
+#include "game/Board.h"
+#include "game/ScoreTable.h"
 #include "engine/core/Device.h"
 #include "engine/core/Input.h"
 #include "engine/core/Log.h"
@@ -23,6 +25,7 @@ void Init()
     Input::onKeyDown = OnKeyDown;
     Input::onKeyUp = OnKeyUp;
     Input::onMouseMove = OnPointerMove;
+    ScoreTable::LoadAll();
 }
 
 void ToggleFullScreen()
@@ -43,7 +46,11 @@ void ToggleFullScreen()
 void OnKeyDown(int code)
 {
     int state = CurrentState();
-    (void)state;
+    if (state >= STATE_SIMPLE && state <= STATE_TETRIS && code == Input::CODE_MOUSE_LEFT)
+    {
+        Click();
+        return;
+    }
     if (code == Input::CODE_F11 || (code == Input::CODE_ESCAPE && fullScreen))
         ToggleFullScreen();
 }
@@ -74,5 +81,11 @@ void OnPointerMove(float, float)
 
 void OnClose()
 {
+    ScoreTable::SaveAll();
+    {
+        StateLock lock(stateMutex);
+        Board::Destroy(board);
+        board = nullptr;
+    }
 }
 } // namespace Game

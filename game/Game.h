@@ -36,6 +36,8 @@ extern float modeClock;
 extern float dropProgress;
 extern bool groupRemoved;
 extern Board* board;
+// The final score of the most recent game, for the end-of-game screen.
+extern int lastScore;
 
 // Main thread only.
 extern bool fullScreen;
@@ -50,6 +52,27 @@ void Display();
 // Switches full screen on or off with its log line.
 void ToggleFullScreen();
 
+// Main thread, from the menu: each frees the old board, sets up its mode
+// from a score of 0 and enters its playing state last. When the new board
+// cannot be allocated the game stays in the menu, with no board. Always true.
+bool StartSimple();
+bool StartSucceeding();
+bool StartArcade();
+bool StartTetris();
+
+// Main thread: the left button at (mouseX, mouseY) during a game removes the
+// group under it and scores it. Ignored outside a playing state.
+void Click();
+
 // Worker thread: one game step of the mode on show.
 void Step();
+
+// Ends the game from inside Step (stateMutex held): adds 500 / bonusDivisor
+// when it is 1 or more, enters the score into the mode's table and moves to
+// the end-of-game screen.
+void GameOver(int bonusDivisor);
+
+// The stopwatch the Arcade and Tetris clocks read, on slot 2; ElapsedSeconds
+// unless a test drives the time itself.
+extern double (*elapsedSeconds)(int slot);
 } // namespace Game

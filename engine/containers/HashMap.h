@@ -20,6 +20,7 @@ public:
     Bucket* Right = nullptr;
     // The parent node, or null for a slot's root (then Slot tells which).
     Bucket* Parent = nullptr;
+    // The slot whose tree holds the node; kept for every node, not only roots.
     uint32_t Slot = 0;
 };
 
@@ -48,11 +49,26 @@ public:
 
     static uint32_t HashName(const char* name);
 
+    // The slot count the policy in mode grows a table of bucketCount slots
+    // to, or bucketCount when it never grows.
+    static uint32_t GrownBucketCount(uint32_t bucketCount, uint32_t mode);
+
     void (*DeleteCallback)(void* data) = nullptr;
     Bucket** Buckets = nullptr;
     uint32_t BucketCount = 0;
     uint32_t ElementCount = 0;
     uint32_t Mode = 0;
+
+private:
+    bool IsNameMode() const { return (Mode & MODE_NAMES) != 0; }
+    void GrowIfNeeded();
+    // Hangs a free node into the table by its key or, if it has one, its name.
+    void Link(Bucket** table, uint32_t bucketCount, Bucket* node);
+    Bucket* NewNode(void* data, uint64_t key, const char* name, uint32_t slot, Bucket* parent);
+    void Unlink(Bucket* node);
+    bool Holds(const Bucket* node) const;
+    Bucket* FirstFrom(uint32_t slot) const;
+    Bucket* LastFrom(uint32_t slot) const;
 };
 } // namespace ADT
 } // namespace KyE

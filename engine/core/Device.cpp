@@ -6,6 +6,10 @@
 #include "engine/core/Log.h"
 #include "engine/core/Random.h"
 #include "engine/core/Window.h"
+#include "engine/math/Camera.h"
+#include "engine/resources/ResourceManager.h"
+#include "engine/resources/ShaderReplacements.h"
+#include "engine/resources/UniformManager.h"
 #include "platform/CalendarTime.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -30,6 +34,12 @@ std::atomic<bool> workerRunning{false};
 // Set once the window is closing: a timer already queued must not draw into
 // a window that is gone, and must not re-arm.
 bool closing = false;
+
+// The directives every shader source may use: the uniform block
+// declarations, and a name line that the compiler sees as a comment.
+const KyE::Graphic::Effect::ShaderReplacement uniformHeader = {UniformManager::declarations,
+                                                               UniformManager::DECLARATIONS_LENGTH};
+const KyE::Graphic::Effect::ShaderReplacement nameDirective = {"//", 2};
 } // namespace
 
 int GetUpdatesPerSecond()
@@ -53,6 +63,9 @@ int RemainingMilliseconds(int periodMs, double workSeconds)
 void Init(const Callbacks& callbacks)
 {
     Window::Init(callbacks.onClose, callbacks.display);
+    KyE::Graphic::Effect::ShaderReplacements::Add("#header uniforms", &uniformHeader);
+    KyE::Graphic::Effect::ShaderReplacements::Add("#name", &nameDirective);
+    UniformManager::Init();
     RandomSeed(static_cast<uint32_t>(static_cast<uint64_t>(CalendarTimeNow())));
     glutReshapeFunc(Window::OnReshape);
     glutKeyboardFunc(Input::OnKeyboard);
@@ -75,6 +88,11 @@ void OnFrameTimer(int)
     if (closing || glutGetWindow() == 0)
         return;
     ElapsedSeconds(1);
+    if (activeCamera != nullptr)
+    {
+        activeCamera->UpdateTransformation();
+        UniformManager::CommitChanges();
+    }
     glutPostRedisplay();
     ResetBindings();
     glutSwapBuffers();
@@ -131,5 +149,11 @@ void Shutdown()
     StopWorker();
     if (Window::onClose)
         Window::onClose();
+    KyE::Graphic::Effect::ReleaseEngineShaders();
+    UniformManager::Release();
+    KyE::Graphic::Effect::ShaderReplacements::Clear();
+    // Whatever is still registered goes now, while its context exists; the
+    // registry's static destructor then finds it empty.
+    KyE::ResourceManager::ReleaseAll();
 }
 } // namespace Device

@@ -21,7 +21,8 @@ public:
     // Derived classes free their OpenGL objects here.
     virtual ~Resource();
 
-    // Gives one reference back; the last one deletes the resource.
+    // Gives one reference back; the last one deletes the resource through the
+    // registry (a resource that was never registered is deleted at once).
     void Release();
     // The registry's delete callback: logs the deletion and destroys.
     static void DeleteResource(void* data);

@@ -43,6 +43,11 @@ Graphic::Effect::Shader* GetShader(const char* vertexName, const char* fragmentN
 Resource* GetOrLoad(const char* name, Resource* (*create)(), bool (*load)(Resource* resource, const char* name),
                     size_t objectSize);
 
+// Enters a loaded resource into the registry under name and sets its element
+// and keepTime. False (logged) when it cannot be entered; the caller then
+// still owns the resource and destroys it.
+bool Register(Resource* resource, const char* name);
+
 // Deletes every resource still registered, each logged once. The device calls
 // it at shutdown while the OpenGL context still exists.
 void ReleaseAll();
