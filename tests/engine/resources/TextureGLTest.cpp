@@ -130,7 +130,8 @@ TEST(TextureGL, KytOfEveryColourLayoutAndOddWidthsReadsBackExactly)
 
 TEST(TextureGL, KytOfLargerComponentsAndOtherKinds)
 {
-    // 32-bit float red, 16-bit unsigned integer RG and 32-bit float depth.
+    // 32-bit float red, 16-bit unsigned integer RG, 16-bit float RGBA and
+    // 32-bit float depth.
     struct Case
     {
         unsigned format, componentSize;
