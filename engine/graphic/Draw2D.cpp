@@ -125,9 +125,10 @@ void DrawBevelRect(const Matrix2x3& transform, const float colour[4])
     glUniform4f(colourLocation, colour[0] * 1.2f, colour[1] * 1.2f, colour[2] * 1.2f, colour[3] * 1.2f);
     glDrawArrays(GL_TRIANGLES, 0, 3);
 
-    // The inner face, shrunk to 90 % about the centre.
-    glUniform3f(colourRow1Location, 0.9f * a, 0.9f * b, c - 0.05f * (b - a));
-    glUniform3f(colourRow2Location, 0.9f * d, 0.9f * e, f + 0.05f * (e - d));
+    // The inner face, shrunk to 90 % about the centre: moved by 5 % of both
+    // edge vectors, so that a turned panel keeps its face inside it too.
+    glUniform3f(colourRow1Location, 0.9f * a, 0.9f * b, c + 0.05f * (a + b));
+    glUniform3f(colourRow2Location, 0.9f * d, 0.9f * e, f + 0.05f * (d + e));
     glUniform4f(colourLocation, colour[0], colour[1], colour[2], colour[3]);
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
