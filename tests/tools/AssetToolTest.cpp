@@ -30,7 +30,7 @@ std::vector<std::string> AssetNames()
     for (const char* face : {"KyMinGUI_Button", "KyMinGUI_Button_H", "KyMinGUI_Button_D", "KyMinGUI_Edit"})
         names.push_back(std::string("textures/") + face + ".kyt");
     names.push_back("Zived Udozo.kyf");
-    names.push_back("Zived Udozo.LICENSE.txt");
+    names.push_back("Zived Udozo.LICENSE");
     return names;
 }
 
