@@ -42,6 +42,12 @@ Board::Board(int rows, int colourCount)
         cells[i] = RandomColour();
 }
 
+Board::Board() : width(BOARD_WIDTH), height(0), colours(1)
+{
+    for (unsigned char& cell : cells)
+        cell = CELL_EMPTY;
+}
+
 Board* Board::Create(int rows, int colourCount)
 {
     void* storage = allocate(sizeof(Board));

@@ -33,6 +33,9 @@ public:
     // A board filled with random blocks, the cells in index order. height is
     // kept within 1 to BOARD_MAX_HEIGHT and colours within 1 to 8.
     Board(int height, int colours);
+    // A board without rows, for a snapshot to be copied into: it draws
+    // nothing from the random generator, so it needs no lock.
+    Board();
 
     // Allocates a new board; on failure reports the out-of-memory line and
     // returns null. Free it with Destroy.

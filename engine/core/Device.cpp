@@ -7,6 +7,7 @@
 #include "engine/core/Random.h"
 #include "engine/core/Window.h"
 #include "engine/graphic/Draw2D.h"
+#include "engine/math/Camera.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/ShaderReplacements.h"
 #include "engine/resources/UniformManager.h"
@@ -89,6 +90,11 @@ void OnFrameTimer(int)
     if (closing || glutGetWindow() == 0)
         return;
     ElapsedSeconds(1);
+    if (activeCamera != nullptr)
+    {
+        activeCamera->UpdateTransformation();
+        UniformManager::CommitChanges();
+    }
     glutPostRedisplay();
     ResetBindings();
     glutSwapBuffers();

@@ -64,7 +64,10 @@ TEST(Board, CopyIsACompleteSnapshot)
 {
     RandomSeed(7);
     Board original(18, 6);
-    Board copy = original;
+    Board copy;
+    EXPECT_EQ(copy.height, 0);
+    EXPECT_EQ(copy.GetCell(0, 0), CELL_EMPTY);
+    copy = original;
     original.SetCell(3, 17, CELL_VACATED);
     EXPECT_NE(copy.GetCell(3, 17), CELL_VACATED);
     EXPECT_EQ(copy.height, 18);

@@ -1,0 +1,147 @@
+#pragma once
+// Readers for the generated asset files, written from the file formats alone
+// (nothing of the tool's code), so that the tests check the bytes the game
+// will read rather than the tool's idea of them.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace AssetReader {
+
+
+struct Kyt
+{
+    bool valid = false;
+    std::string problem;
+    unsigned format = 0, width = 0, height = 0, depth = 0, levels = 0, componentSize = 0;
+    uint32_t noData = 0;
+    size_t fileSize = 0, expectedSize = 0;
+    std::vector<uint8_t> texels; // level 0, file order: row 0 is t = 0 (drawn at the bottom)
+
+    // RGBA of the texel at column x, row y counted from the TOP of the picture
+    // as the 2D drawing shows it.
+    const uint8_t* Visible(int x, int y) const
+    {
+        return &texels[(static_cast<size_t>(height - 1 - y) * width + x) * 4];
+    }
+};
+
+
+struct Kyf
+{
+    bool valid = false;
+    std::string problem;
+    int32_t lineHeight = 0, width = 0, height = 0;
+    uint8_t advance[256] = {};
+    float rect[256][4] = {};
+    std::vector<uint8_t> atlas; // row 0 is t = 0
+    size_t fileSize = 0;
+
+    uint8_t Coverage(int x, int y) const { return atlas[static_cast<size_t>(y) * width + x]; }
+};
+
+
+inline unsigned Get16(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
+
+inline uint32_t Get32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+
+inline std::vector<uint8_t> ReadWholeFile(const std::string& path, bool* ok)
+{
+    std::vector<uint8_t> bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    *ok = file != nullptr;
+    if (!file)
+        return bytes;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(file);
+    return bytes;
+}
+
+inline Kyt ReadKyt(const std::string& path)
+{
+    Kyt kyt;
+    bool ok;
+    std::vector<uint8_t> bytes = ReadWholeFile(path, &ok);
+    kyt.fileSize = bytes.size();
+    if (!ok) {
+        kyt.problem = "cannot open " + path;
+        return kyt;
+    }
+    if (bytes.size() < 28 || std::memcmp(bytes.data(), "KTex", 4) != 0) {
+        kyt.problem = "no KTex header";
+        return kyt;
+    }
+    const uint8_t* h = bytes.data();
+    kyt.format = Get16(h + 4);
+    kyt.width = Get16(h + 6);
+    kyt.height = Get16(h + 8);
+    kyt.depth = Get16(h + 10);
+    kyt.noData = Get32(h + 12);
+    kyt.levels = Get16(h + 16);
+    kyt.componentSize = Get16(h + 18);
+    size_t bytesPerTexel = ((kyt.format >> 8) + 1) * (kyt.componentSize + 1);
+    size_t expected = 28;
+    for (unsigned i = 0; i < kyt.levels; ++i) {
+        size_t w = std::max(kyt.width >> i, 1u), hh = std::max(kyt.height >> i, 1u), d = std::max(kyt.depth >> i, 1u);
+        size_t padding = (4 - (w * bytesPerTexel) % 4) % 4;
+        expected += w * hh * d * bytesPerTexel + padding;
+    }
+    kyt.expectedSize = expected;
+    if (bytes.size() != expected) {
+        kyt.problem = "file size " + std::to_string(bytes.size()) + ", expected " + std::to_string(expected);
+        return kyt;
+    }
+    size_t level0 = static_cast<size_t>(kyt.width) * kyt.height * kyt.depth * bytesPerTexel;
+    kyt.texels.assign(bytes.begin() + 28, bytes.begin() + 28 + level0);
+    kyt.valid = true;
+    return kyt;
+}
+
+inline Kyf ReadKyf(const std::string& path)
+{
+    Kyf kyf;
+    bool ok;
+    std::vector<uint8_t> bytes = ReadWholeFile(path, &ok);
+    kyf.fileSize = bytes.size();
+    if (!ok) {
+        kyf.problem = "cannot open " + path;
+        return kyf;
+    }
+    if (bytes.size() < 4368 || std::memcmp(bytes.data(), "KyFo", 4) != 0) {
+        kyf.problem = "no KyFo header";
+        return kyf;
+    }
+    kyf.lineHeight = static_cast<int32_t>(Get32(&bytes[4]));
+    kyf.width = static_cast<int32_t>(Get32(&bytes[8]));
+    kyf.height = static_cast<int32_t>(Get32(&bytes[12]));
+    std::memcpy(kyf.advance, &bytes[16], 256);
+    for (int c = 0; c < 256; ++c)
+        for (int i = 0; i < 4; ++i) {
+            uint32_t bits = Get32(&bytes[272 + (c * 4 + i) * 4]);
+            std::memcpy(&kyf.rect[c][i], &bits, 4);
+        }
+    if (kyf.width <= 0 || kyf.height <= 0 ||
+        bytes.size() != 4368 + static_cast<size_t>(kyf.width) * static_cast<size_t>(kyf.height)) {
+        kyf.problem = "file size " + std::to_string(bytes.size()) + " does not match the atlas size";
+        return kyf;
+    }
+    kyf.atlas.assign(bytes.begin() + 4368, bytes.end());
+    kyf.valid = true;
+    return kyf;
+}
+
+} // namespace AssetReader

@@ -1,0 +1,107 @@
+#include "tools/GuiArt.h"
+
+#include "tools/Sdf.h"
+
+#include <cmath>
+
+namespace {
+
+const float cornerRadius = 12.0f;
+const int subSamples = 4;
+
+struct FaceStyle
+{
+    Colour top, bottom;   // face gradient
+    Colour rim;           // outer outline
+    Colour edgeLight;     // the inner line that catches the light
+    float edgeLightSide;  // -1 along the top edge (raised), +1 along the bottom (sunk)
+    float gloss;          // strength of the sheen on the upper half
+    float innerShadow;    // strength of the shadow under the top edge (sunk faces)
+};
+
+FaceStyle StyleOf(GuiFace face)
+{
+    switch (face) {
+    case GuiFace::Button:
+        return {ColourFromHex(0x3A4B72), ColourFromHex(0x1A2239), ColourFromHex(0x080B14),
+                ColourFromHex(0x8FA3CF), -1.0f, 0.16f, 0.0f};
+    case GuiFace::ButtonHover:
+        return {ColourFromHex(0x4A67A3), ColourFromHex(0x2A4070), ColourFromHex(0xA8CCFF),
+                ColourFromHex(0xD4E3FF), -1.0f, 0.12f, 0.0f};
+    case GuiFace::ButtonDown:
+        return {ColourFromHex(0x121829), ColourFromHex(0x3A4D7A), ColourFromHex(0x080B14),
+                ColourFromHex(0x7D92C4), 1.0f, 0.0f, 0.8f};
+    case GuiFace::Edit:
+        return {ColourFromHex(0x161D2C), ColourFromHex(0x1F293C), ColourFromHex(0x5B6E97),
+                ColourFromHex(0x3B4A69), 1.0f, 0.0f, 0.7f};
+    }
+    return {};
+}
+
+Colour ShadeFace(const FaceStyle& style, float y, float d)
+{
+    float v = y / guiHeight;
+    Colour c = MixColour(style.top, style.bottom, v);
+
+    // Glassy sheen on the upper half of a raised face: strongest at the
+    // top, ending in a soft edge a little above the middle.
+    if (style.gloss > 0.0f) {
+        float sheen = style.gloss * (1.0f - SmoothStep(0.40f, 0.50f, v)) * (1.0f - 0.5f * v / 0.5f);
+        c = MixColour(c, {1, 1, 1, 1}, sheen);
+    }
+    // A sunk face lies in the shadow of its upper edge.
+    if (style.innerShadow > 0.0f) {
+        float shadow = style.innerShadow * (1.0f - SmoothStep(1.0f, 11.0f, y));
+        c = ScaleColour(c, 1.0f - shadow);
+    }
+
+    float inside = -d; // distance from the outline, inwards
+    // Inner light line: one edge of the face catches the light, two texels in.
+    float lineBand = (1.0f - SmoothStep(1.0f, 2.0f, std::fabs(inside - 3.0f)));
+    float wanted = style.edgeLightSide < 0 ? (1.0f - SmoothStep(4.0f, 14.0f, y))
+                                           : SmoothStep(guiHeight - 14.0f, guiHeight - 4.0f, y);
+    c = MixColour(c, style.edgeLight, lineBand * wanted * 0.85f);
+
+    // Outline: two texels of rim colour, softened on its inner side.
+    float rim = 1.0f - SmoothStep(1.6f, 2.6f, inside);
+    c = MixColour(c, style.rim, rim);
+    c.a = 1.0f;
+    return c;
+}
+
+} // namespace
+
+Image PaintGuiFace(GuiFace face)
+{
+    FaceStyle style = StyleOf(face);
+    Image image(guiWidth, guiHeight, {0, 0, 0, 0});
+    const float hx = guiWidth * 0.5f - 0.5f, hy = guiHeight * 0.5f - 0.5f;
+    const float step = 1.0f / subSamples;
+    for (int ty = 0; ty < guiHeight; ++ty)
+        for (int tx = 0; tx < guiWidth; ++tx) {
+            float r = 0, g = 0, b = 0;
+            int covered = 0;
+            for (int sy = 0; sy < subSamples; ++sy)
+                for (int sx = 0; sx < subSamples; ++sx) {
+                    float x = tx + (sx + 0.5f) * step, y = ty + (sy + 0.5f) * step;
+                    float d = SdfRoundedBox(x - guiWidth * 0.5f, y - guiHeight * 0.5f, hx, hy, cornerRadius);
+                    if (d > 0.0f)
+                        continue;
+                    Colour c = ShadeFace(style, y, d);
+                    r += c.r;
+                    g += c.g;
+                    b += c.b;
+                    ++covered;
+                }
+            if (covered == 0)
+                continue;
+            float n = static_cast<float>(covered);
+            float coverage = n / (subSamples * subSamples);
+            // The GUI blends with a constant alpha, so a texel is either
+            // shown whole or thrown away by the alpha test: the outline is
+            // cut where the shape covers half the texel.
+            image.At(tx, ty) = {r / n, g / n, b / n, coverage >= 0.5f ? 1.0f : 0.0f};
+        }
+    image.BleedColour(2);
+    return image;
+}
