@@ -25,7 +25,7 @@ namespace {
 
 const char* const defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const fontFileName = "Zived Udozo.kyf";
-const char* const licenceFileName = "Zived Udozo.LICENSE.txt";
+const char* const licenceFileName = "Zived Udozo.LICENSE";
 
 struct Options
 {

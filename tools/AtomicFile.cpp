@@ -45,14 +45,18 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
         std::fprintf(stderr, "tumblox_assets: cannot create '%s': %s\n", temporary.c_str(), std::strerror(errno));
         return false;
     }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = (std::fflush(file) == 0) && ok;
-    ok = (fsync(fileno(file)) == 0) && ok;
-    int savedErrno = errno;
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok) {
-        std::fprintf(stderr, "tumblox_assets: cannot write '%s': %s\n", temporary.c_str(),
-                     std::strerror(savedErrno ? savedErrno : errno));
+    // Keep the first failure's reason: later calls may overwrite errno.
+    int failure = 0;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        failure = errno ? errno : EIO;
+    if (std::fflush(file) != 0 && !failure)
+        failure = errno;
+    if (fsync(fileno(file)) != 0 && !failure)
+        failure = errno;
+    if (std::fclose(file) != 0 && !failure)
+        failure = errno;
+    if (failure) {
+        std::fprintf(stderr, "tumblox_assets: cannot write '%s': %s\n", temporary.c_str(), std::strerror(failure));
         std::remove(temporary.c_str());
         return false;
     }

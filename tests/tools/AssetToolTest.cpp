@@ -30,7 +30,7 @@ std::vector<std::string> AssetNames()
     for (const char* face : {"KyMinGUI_Button", "KyMinGUI_Button_H", "KyMinGUI_Button_D", "KyMinGUI_Edit"})
         names.push_back(std::string("textures/") + face + ".kyt");
     names.push_back("Zived Udozo.kyf");
-    names.push_back("Zived Udozo.LICENSE.txt");
+    names.push_back("Zived Udozo.LICENSE");
     return names;
 }
 
@@ -157,7 +157,7 @@ TEST(AssetTool, UnreadableOrTruncatedFontFailsWithoutWritingAnything)
     EXPECT_NE(errors.find("tumblox_assets:"), std::string::npos) << errors;
     EXPECT_TRUE(FilesUnder(out.path).empty());
 
-    // The real font cut short: its glyphs cannot all be read.
+    // The real font cut short: FreeType no longer reads it.
     bool ok;
     std::vector<uint8_t> font = AssetReader::ReadWholeFile(dejaVu, &ok);
     ASSERT_TRUE(ok);
@@ -170,6 +170,19 @@ TEST(AssetTool, UnreadableOrTruncatedFontFailsWithoutWritingAnything)
     }
     EXPECT_NE(RunTool("--out " + Quote(out.path) + " --font " + Quote(cut), &errors, scratch.path + "/err"), 0);
     EXPECT_NE(errors.find("tumblox_assets:"), std::string::npos) << errors;
+    EXPECT_TRUE(FilesUnder(out.path).empty());
+}
+
+TEST(AssetTool, FontWithoutAnIso88591GlyphIsRefused)
+{
+    // A real font of the same package that has no soft hyphen (U+00AD).
+    const char* const math = "/usr/share/fonts/truetype/dejavu/DejaVuMathTeXGyre.ttf";
+    if (!fs::exists(math))
+        GTEST_SKIP() << math << " is not installed";
+    TempDir out, scratch;
+    std::string errors;
+    EXPECT_NE(RunTool("--out " + Quote(out.path) + " --font " + Quote(math), &errors, scratch.path + "/err"), 0);
+    EXPECT_NE(errors.find("no glyph for U+00AD"), std::string::npos) << errors;
     EXPECT_TRUE(FilesUnder(out.path).empty());
 }
 
