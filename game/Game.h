@@ -3,6 +3,23 @@
 
 class Board;
 
+namespace KyE
+{
+namespace Graphic
+{
+class Font;
+namespace Material
+{
+class Texture;
+}
+namespace GUI
+{
+class Frame;
+class TextField;
+} // namespace GUI
+} // namespace Graphic
+} // namespace KyE
+
 namespace Game
 {
 // The screens; the four playing states are consecutive, and gameState minus
@@ -41,6 +58,17 @@ extern int lastScore;
 
 // Main thread only.
 extern bool fullScreen;
+// The colour of every game text and of the name field.
+extern const float textColour[4];
+
+// The screens' GUI and the game's textures, main thread only; they live from
+// Init to OnClose. The font is the GUI's gameFont.
+constexpr int BLOCK_TEXTURES = 8;
+extern KyE::Graphic::GUI::Frame* menuFrame;
+extern KyE::Graphic::GUI::Frame* nameFrame;
+extern KyE::Graphic::GUI::TextField* nameField;
+// Index i is the texture of block colour i; null when it failed to load.
+extern KyE::Graphic::Material::Texture* blockTextures[BLOCK_TEXTURES];
 
 void Init();
 void OnKeyDown(int code);
@@ -48,6 +76,8 @@ void OnKeyUp(int code);
 void OnPointerMove(float dx, float dy);
 void OnClose();
 void Display();
+// Draws a board as it was copied by Display.
+void DrawBoard(const Board& board);
 
 // Switches full screen on or off with its log line.
 void ToggleFullScreen();
@@ -59,6 +89,9 @@ bool StartSimple();
 bool StartSucceeding();
 bool StartArcade();
 bool StartTetris();
+// Main thread, from the menu: the score screen, on the table of the last
+// game's mode (the first table when no table was chosen yet). Always true.
+bool ShowScores();
 
 // Main thread: the left button at (mouseX, mouseY) during a game removes the
 // group under it and scores it. Ignored outside a playing state.

@@ -57,6 +57,9 @@ HashMap::~HashMap()
 {
     Clear();
     free(Buckets);
+    // A static map may still be reached by exit handlers that run after it.
+    Buckets = nullptr;
+    BucketCount = 0;
 }
 
 uint32_t HashMap::HashName(const char* name)

@@ -6,6 +6,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Random.h"
 #include "engine/core/Window.h"
+#include "engine/graphic/Draw2D.h"
 #include "engine/math/Camera.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/ShaderReplacements.h"
@@ -68,6 +69,7 @@ void Init(const Callbacks& callbacks)
     UniformManager::Init();
     RandomSeed(static_cast<uint32_t>(static_cast<uint64_t>(CalendarTimeNow())));
     glutReshapeFunc(Window::OnReshape);
+    Draw2D::Init();
     glutKeyboardFunc(Input::OnKeyboard);
     glutSpecialFunc(Input::OnSpecial);
     glutKeyboardUpFunc(Input::OnKeyboardUp);
@@ -149,6 +151,7 @@ void Shutdown()
     StopWorker();
     if (Window::onClose)
         Window::onClose();
+    Draw2D::Shutdown();
     KyE::Graphic::Effect::ReleaseEngineShaders();
     UniformManager::Release();
     KyE::Graphic::Effect::ShaderReplacements::Clear();

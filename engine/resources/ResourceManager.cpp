@@ -15,6 +15,14 @@ ADT::HashMap& Registry()
     return resourceRegistry;
 }
 
+namespace
+{
+// Made during static initialisation all the same: made before main, it is
+// destroyed only after the exit handlers that freeglut registers later, one
+// of which may still close the window and so shut the device down.
+ADT::HashMap& registryAtStart = Registry();
+} // namespace
+
 Resource* GetOrLoad(const char* name, Resource* (*create)(), bool (*load)(Resource* resource, const char* name),
                     size_t objectSize)
 {

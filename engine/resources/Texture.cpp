@@ -73,13 +73,15 @@ const GLenum PIXEL_FORMATS[LAYOUT_COUNT][COMPONENT_KIND_COUNT] = {
     {GL_DEPTH_STENCIL, GL_DEPTH_STENCIL, GL_DEPTH_STENCIL, GL_DEPTH_STENCIL, GL_DEPTH_STENCIL},
 };
 
-// Pixel data types by component kind and component size.
+// Pixel data types by component kind and component size. Each type is as
+// wide as its column, so OpenGL reads no more bytes a texel than the block
+// holds: 16-bit floats are read as half floats, not as 32-bit floats.
 const GLenum DATA_TYPES[COMPONENT_KIND_COUNT][COMPONENT_SIZE_COUNT] = {
     {GL_BYTE, GL_SHORT, 0, GL_INT},
     {GL_BYTE, GL_SHORT, 0, GL_INT},
     {GL_UNSIGNED_BYTE, GL_UNSIGNED_SHORT, 0, GL_UNSIGNED_INT},
     {GL_UNSIGNED_BYTE, GL_UNSIGNED_SHORT, 0, GL_UNSIGNED_INT},
-    {0, GL_FLOAT, 0, GL_FLOAT},
+    {0, GL_HALF_FLOAT, 0, GL_FLOAT},
 };
 
 const GLenum TARGETS[TEXTURE_KIND_COUNT] = {GL_TEXTURE_CUBE_MAP, GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D};
@@ -242,7 +244,12 @@ bool Texture::Load(const RawTexture& rawTexture, const char* name)
         d = HalveExtent(d);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, savedAlignment);
-    if (rawTexture.generateMipmaps)
+    // OpenGL cannot filter integer texels, so it refuses to build their
+    // mipmaps; such a texture keeps level 0 alone, which its non-mipmapped
+    // minification filter samples completely.
+    const int componentKind = format & 0xFF;
+    const bool integerTexels = componentKind == COMPONENT_SIGNED_INTEGER || componentKind == COMPONENT_UNSIGNED_INTEGER;
+    if (rawTexture.generateMipmaps && !integerTexels)
         glGenerateMipmap(target);
     BindingCache::UnbindTexture(target);
 

@@ -27,7 +27,13 @@ bool CreateContext()
 void DestroyContext()
 {
     if (Window::windowId > 0)
+    {
+        // freeglut destroys windows on its next event turn; without one it
+        // would do so from its exit handler, running the close callback
+        // (which empties the resource registry) after statics are gone.
         glutDestroyWindow(Window::windowId);
+        glutMainLoopEvent();
+    }
     Window::windowId = 0;
 }
 

@@ -58,6 +58,9 @@ class GameProcess:
         else:
             raise RuntimeError("no window 'Tumblox' appeared")
         self.wait_for_log("OpenGL Max Version", timeout)
+        # Start-up ends with the block textures; give it the first frames too.
+        self.wait_for_log("Block texture loading time", timeout)
+        time.sleep(0.15)
         subprocess.run(["xdotool", "windowfocus", "--sync", str(self.window.id)], check=False,
                        env=self.env, timeout=10)
         return self

@@ -1,0 +1,148 @@
+"""The menu in the real window: its five buttons are drawn where they
+belong, the pointer over a button shows its hover face, and a press and
+release on "Show Score" (not the press alone) switches to the score screen;
+a release there goes back to the menu."""
+import sys
+import time
+
+from xharness import GameProcess
+
+# The buttons' rectangles in normalised device coordinates: x -0.5 to 0.5,
+# 0.16 high, lower edges at these y.
+BUTTONS = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
+HEIGHT_NDC = 0.16
+
+
+def to_pixels(size, x, y):
+    width, height = size
+    return (x + 1.0) * 0.5 * width, (1.0 - y) * 0.5 * height
+
+
+def button_box(size, caption):
+    """The window-pixel box (left, top, right, bottom) of a button, y down."""
+    bottom = BUTTONS[caption]
+    left, top = to_pixels(size, -0.5, bottom + HEIGHT_NDC)
+    right, low = to_pixels(size, 0.5, bottom)
+    return int(left), int(top), int(right), int(low)
+
+
+def centre(size, caption):
+    left, top, right, bottom = button_box(size, caption)
+    return (left + right) // 2, (top + bottom) // 2
+
+
+def face_samples(image, box):
+    """Pixels well inside a button, off the caption in the middle."""
+    left, top, right, bottom = box
+    w, h = right - left, bottom - top
+    points = [(left + w * fx, top + h * fy) for fx in (0.08, 0.15, 0.85, 0.92) for fy in (0.3, 0.5, 0.7)]
+    px = image.load()
+    return [px[int(x), int(y)][:3] for x, y in points]
+
+
+def brightness(samples):
+    return sum(sum(p) for p in samples) / float(len(samples))
+
+
+def lit(samples):
+    return sum(1 for p in samples if max(p) > 24)
+
+
+def settle():
+    time.sleep(0.35)
+
+
+def wait_for(game, predicate, timeout=8.0):
+    """Screenshots until predicate(image) holds; returns the last image."""
+    deadline = time.time() + timeout
+    while True:
+        image = game.screenshot()
+        if predicate(image) or time.time() > deadline:
+            return image
+        time.sleep(0.1)
+
+
+def menu_shown(size):
+    def shown(image):
+        return all(lit(face_samples(image, button_box(size, c))) == 12 for c in BUTTONS)
+    return shown
+
+
+def main():
+    game = GameProcess(sys.argv[1]).start()
+    failures = 0
+    try:
+        size = game.size()
+        # Park the pointer away from every button first.
+        game.wait_for_log("Block texture loading time")
+        game.move(20, 20)
+        menu = wait_for(game, menu_shown(size))
+        settle()
+        menu = game.screenshot()
+
+        # Every button face is drawn, and nothing beside the buttons.
+        for caption in BUTTONS:
+            samples = face_samples(menu, button_box(size, caption))
+            assert lit(samples) == len(samples), "%s not drawn: %s" % (caption, samples)
+        px = menu.load()
+        for x, y in ((40, 300), (size[0] - 40, 300), (480, 20), (480, 580)):
+            assert max(px[x, y][:3]) <= 24, "background at %d,%d is %s" % (x, y, px[x, y])
+        # Between two buttons the background shows.
+        gap_y = int(to_pixels(size, 0.0, 0.46)[1])
+        assert max(px[480, gap_y][:3]) <= 24, "gap is %s" % (px[480, gap_y],)
+
+        # Hover: the face under the pointer changes, the others do not.
+        normal = {c: brightness(face_samples(menu, button_box(size, c))) for c in BUTTONS}
+        game.move(*centre(size, "Arcade"))
+        settle()
+        hovered = game.screenshot()
+        after = {c: brightness(face_samples(hovered, button_box(size, c))) for c in BUTTONS}
+        assert abs(after["Arcade"] - normal["Arcade"]) > 15, "no hover face: %s -> %s" % (
+            normal["Arcade"], after["Arcade"])
+        for caption in ("Simple", "Tetris", "Show Score"):
+            assert abs(after[caption] - normal[caption]) < 3, "%s changed: %s -> %s" % (
+                caption, normal[caption], after[caption])
+        # Moving off every button keeps the last one's look (it keeps the focus).
+        game.move(20, 300)
+        settle()
+
+        # Press on "Show Score": still the menu. Release: the score screen.
+        game.move(*centre(size, "Show Score"))
+        settle()
+        game.press(1)
+        settle()
+        pressed = game.screenshot()
+        assert lit(face_samples(pressed, button_box(size, "Simple"))) > 0, "the press alone left the menu"
+        game.release(1)
+        scores = wait_for(game, lambda image: lit(face_samples(image, button_box(size, "Simple"))) < 12)
+        samples = face_samples(scores, button_box(size, "Simple"))
+        assert lit(samples) < len(samples), "the release did not leave the menu"
+        assert game.alive()
+
+        # A click on the score screen returns to the menu, which shows again.
+        game.click(*centre(size, "Tetris"))
+        back = wait_for(game, menu_shown(size))
+        samples = face_samples(back, button_box(size, "Simple"))
+        assert lit(samples) == len(samples), "no menu after the score screen"
+
+        game.close()
+        code = game.wait_exit(timeout=5.0)
+        assert code == 0, "exit status %s; stderr:\n%s" % (code, game.stderr())
+        assert "Error:" not in game.stderr(), game.stderr()
+    except AssertionError:
+        failures = 1
+        menu_path = game.workdir + "/failure.png"
+        try:
+            game.screenshot(menu_path)
+            print("screenshot in", menu_path)
+        except Exception:
+            pass
+        print("log:\n" + game.log())
+        raise
+    finally:
+        game.kill()
+    print("1 passed, %d failed" % failures)
+
+
+if __name__ == "__main__":
+    main()
