@@ -6,11 +6,13 @@ behind when it is closed."""
 import os
 import random
 import shutil
+import struct
 import sys
 import tempfile
 import time
 
 import scorefile
+from Xlib import X
 from xharness import GameProcess
 
 BUILD = os.path.dirname(os.path.abspath(sys.argv[1]))
@@ -45,33 +47,75 @@ def make_dir(files):
     return workdir
 
 
-def cases():
+def valid_score():
+    """A valid Simple table with three entries, unterminated name included."""
+    body = b"Simple".ljust(24, b"\0")
+    for i in range(12):
+        name = [b"Ann", b"B" * 24, b"Cy"][i] if i < 3 else b""
+        body += name.ljust(24, b"\0") + struct.pack("<iIq", (3 - i) * 100 if i < 3 else 0, 0, 1700000000)
+    return body + struct.pack("<II", scorefile.crc32_msb(body), 0)
+
+
+def variants():
+    """The bad versions of each kind of file, (label, bytes or None)."""
     rng = random.Random(20261209)
     kyt = real(TEXTURES[0])
     font = real(FONT)
-    out = []
-    out.append(("missing textures", {name: None for name in TEXTURES}))
-    out.append(("missing font", {FONT: None}))
-    out.append(("empty files", dict({name: b"" for name in TEXTURES + SCORES}, **{FONT: b""})))
-    for length in range(1, 29):
-        out.append(("textures cut at %d" % length, {name: kyt[:length] for name in TEXTURES}))
-    out.append(("texture data cut short", {name: kyt[:28 + 1000] for name in TEXTURES}))
-    for length in list(range(1, 17)) + [100, 271, 272, 273, 1000, 4367, 4368, 4369, len(font) - 1]:
-        out.append(("font cut at %d" % length, {FONT: font[:length]}))
-    for magic in (b"KTex", b"XTex"):
-        out.append(("random textures, magic %r" % magic,
-                    {name: magic + bytes(rng.getrandbits(8) for _ in range(rng.randrange(0, 5000)))
-                     for name in TEXTURES}))
-    for magic in (b"KyFo", b"KyFX"):
-        out.append(("random font, magic %r" % magic,
-                    {FONT: magic + bytes(rng.getrandbits(8) for _ in range(rng.randrange(0, 9000)))}))
-    # Score files: short, long, random, damaged by one byte.
-    for length in (1, 24, 100, 503, 504, 508, 511):
-        out.append(("scores cut at %d" % length, {name: bytes(rng.getrandbits(8) for _ in range(length))
-                                                  for name in SCORES}))
-    out.append(("scores too long", {name: bytes(rng.getrandbits(8) for _ in range(4096)) for name in SCORES}))
-    out.append(("scores random", {name: bytes(rng.getrandbits(8) for _ in range(512)) for name in SCORES}))
+    textures = [("cut at %d" % n, kyt[:n]) for n in range(0, 29)]
+    textures += [("data cut short", kyt[:28 + 1000]), ("missing", None),
+                 ("wrong magic", b"XTex" + kyt[4:])]
+    textures += [("random, magic %r" % magic,
+                  magic + bytes(rng.getrandbits(8) for _ in range(rng.randrange(0, 5000))))
+                 for magic in (b"KTex", b"KTex", b"XTex")]
+    fonts = [("missing", None)]
+    fonts += [("cut at %d" % n, font[:n])
+              for n in list(range(0, 17)) + [100, 271, 272, 273, 1000, 4367, 4368, 4369, len(font) - 1]]
+    fonts += [("wrong magic", b"KyFX" + font[4:])]
+    fonts += [("random, magic %r" % magic, magic + bytes(rng.getrandbits(8) for _ in range(rng.randrange(0, 9000))))
+              for magic in (b"KyFo", b"KyFo", b"KyFX")]
+    # Score files: random of many lengths, a valid table cut at every one of
+    # its fields' boundaries, damaged in one byte, and with bytes after its
+    # 512 (the first 512 decide).
+    scores = [("random %d bytes" % n, bytes(rng.getrandbits(8) for _ in range(n)))
+              for n in (1, 24, 100, 503, 504, 508, 511, 512, 513, 4096)]
+    table = valid_score()
+    scores += [("valid cut at %d" % n, table[:n]) for n in (0, 4, 23, 24, 63, 64, 503, 504, 507, 508, 511)]
+    for at in (0, 30, 503, 505, 509):
+        damaged = bytearray(table)
+        damaged[at] ^= 0x41
+        scores.append(("valid damaged at %d" % at, bytes(damaged)))
+    scores += [("valid with a tail", table + b"tail" * 100), ("valid", table)]
+    return textures, fonts, scores
+
+
+def cases():
+    """Directories, each with one bad font and, spread over them, every bad
+    texture (twelve texture files a directory) and every bad score file
+    (four a directory); a few directories hold one kind of fault alone."""
+    textures, fonts, scores = variants()
+    out = [("only the textures missing", {name: None for name in TEXTURES}),
+           ("only the font missing", {FONT: None}),
+           ("everything empty", dict({name: b"" for name in TEXTURES + SCORES}, **{FONT: b""}))]
+    for d, (font_label, font_bytes) in enumerate(fonts):
+        files = {FONT: font_bytes}
+        labels = ["font " + font_label]
+        for j, name in enumerate(TEXTURES):
+            k = d * len(TEXTURES) + j
+            if k < len(textures):
+                files[name] = textures[k][1]
+                labels.append("%s %s" % (os.path.basename(name), textures[k][0]))
+        for j, name in enumerate(SCORES):
+            k = d * len(SCORES) + j
+            if k < len(scores):
+                files[name] = scores[k][1]
+                labels.append("%s %s" % (name, scores[k][0]))
+        out.append(("; ".join(labels), files))
     return out
+
+
+def files_tried():
+    textures, fonts, scores = variants()
+    return len(textures) + len(fonts) + len(scores)
 
 
 def bad_names(files):
@@ -84,11 +128,32 @@ def check(label, game, files):
     if not game.alive():
         problems.append("died with %s" % game.proc.returncode)
         return problems
+    # The games of a batch share one display and may overlap: the one
+    # checked comes to the top and takes the focus first.
+    game.window.configure(stack_mode=X.Above)
+    game.window.set_input_focus(X.RevertToParent, X.CurrentTime)
+    game.dpy.sync()
+    deadline = time.time() + 10
     shot = game.screenshot()
+    while max(max(p) for p in shot.getdata()) == 0 and time.time() < deadline:
+        time.sleep(0.3)
+        shot = game.screenshot()
     if shot.size != (960, 600):
         problems.append("window is %s" % (shot.size,))
     if max(max(p) for p in shot.getdata()) == 0:
         problems.append("nothing is drawn")
+    # Usable: a click on the menu's first button starts a game, and the
+    # frames change; Escape goes back.
+    before = shot.tobytes()
+    game.click(480, int((1.0 - 0.56) / 2.0 * 600))
+    time.sleep(0.6)
+    if game.screenshot().tobytes() == before:
+        problems.append("a click on the menu changed nothing")
+    game.key("Escape")
+    time.sleep(0.3)
+    if not game.alive():
+        problems.append("died after a click with %s" % game.proc.returncode)
+        return problems
     log = game.log()
     for name in bad_names(files):
         if name not in log:
@@ -105,6 +170,13 @@ def check(label, game, files):
     return problems
 
 
+def run_check(label, game, files):
+    try:
+        return check(label, game, files)
+    except Exception as error:  # a window that went away, a harness error
+        return ["%s: %r" % ("died" if not game.alive() else "check failed", error)]
+
+
 def main():
     all_cases = cases()
     failures = []
@@ -114,23 +186,25 @@ def main():
         for label, files in all_cases[first:first + PARALLEL]:
             game = GameProcess(sys.argv[1], workdir=make_dir(files), assets=False)
             try:
-                game.start(timeout=30)
+                game.start(timeout=90 if os.environ.get("TUMBLOX_SANITIZED") else 30)
             except Exception as error:  # a start that fails is a failure, not a crash of the test
                 failures.append("%s: %s" % (label, error))
                 game.kill()
                 continue
             batch.append((label, files, game))
-        time.sleep(1.5)
+        time.sleep(1.0)
+        print("batch of %d started" % len(batch), flush=True)
         for label, files, game in batch:
             try:
-                problems = check(label, game, files)
+                problems = run_check(label, game, files)
             finally:
                 game.kill()
             if problems:
                 failures.append("%s: %s" % (label, "; ".join(problems)))
             else:
                 shutil.rmtree(game.workdir, ignore_errors=True)
-    print("hostile files: %d directories tried in %.0f s" % (len(all_cases), time.time() - started))
+    print("hostile files: %d bad files in %d directories tried in %.0f s"
+          % (files_tried(), len(all_cases), time.time() - started))
     for failure in failures:
         print("FAILED", failure)
     print("%d passed, %d failed" % (len(all_cases) - len(failures), len(failures)))

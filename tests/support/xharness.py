@@ -47,6 +47,8 @@ class GameProcess:
     def start(self, timeout=20.0):
         self._out = open(self.out_path, "wb")
         self._err = open(self.err_path, "wb")
+        # The window of a game killed just before may outlive it a moment.
+        self._before = set(self._windows())
         self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.workdir, env=self.env,
                                      stdout=self._out, stderr=self._err)
         deadline = time.time() + timeout
@@ -73,12 +75,15 @@ class GameProcess:
     def _find_window(self):
         # Several games may share one display, and the game's window names
         # no process: a game started after another takes the window that
-        # none of this script's running games has claimed.
+        # none of this script's running games has claimed and that was not
+        # there before it started.
+        ids = [wid for wid in self._windows() if wid not in GameProcess._claimed and wid not in self._before]
+        return ids[-1] if ids else None
+
+    def _windows(self):
         r = subprocess.run(["xdotool", "search", "--name", "^Tumblox$"], capture_output=True,
                            text=True, env=self.env, timeout=10)
-        ids = [int(line) for line in r.stdout.split() if line.strip()]
-        ids = [wid for wid in ids if wid not in GameProcess._claimed]
-        return ids[-1] if ids else None
+        return [int(line) for line in r.stdout.split() if line.strip()]
 
     def _release_window(self):
         if self.window is not None:
