@@ -121,7 +121,7 @@ class Soak:
             else:
                 self.key(name, up=False)
                 self.held.add(name)
-        elif kind < 0.97:
+        elif kind < 0.95:
             if rng.random() < 0.3:
                 self.size = (rng.choice([1, 2, 7, 33]), rng.choice([1, 3, 20]))
             else:
@@ -157,7 +157,10 @@ class Soak:
             groups = None
             for rows in (11, 18):
                 view = player.BoardView(WIDTH, HEIGHT, rows)
-                grid, _ = player.read_grid(player.wait_settled(self.game, view, timeout=2, interval=0.1), view)
+                shot = player.wait_settled(self.game, view, timeout=2, interval=0.1)
+                if shot.size != (WIDTH, HEIGHT):
+                    return played  # the resize back has not arrived yet
+                grid, _ = player.read_grid(shot, view)
                 groups = player.removable_groups(grid)
                 if groups:
                     break
@@ -211,6 +214,9 @@ class Soak:
         for rows in (11, 18):
             view = player.BoardView(WIDTH, HEIGHT, rows)
             shot = player.wait_settled(self.game, view, timeout=5)
+            if shot.size != (WIDTH, HEIGHT):
+                time.sleep(0.5)
+                continue
             grid, _ = player.read_grid(shot, view)
             groups = player.removable_groups(grid)
             if not groups:
