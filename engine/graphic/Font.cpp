@@ -5,10 +5,10 @@
 #include "engine/core/RenderState.h"
 #include "engine/core/Window.h"
 #include "engine/graphic/Draw2D.h"
+#include "engine/graphic/FontFile.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/Shader.h"
 #include "engine/resources/Texture.h"
-#include "platform/KyFile.h"
 #include <GL/glew.h>
 #include <climits>
 #include <cstdlib>
@@ -32,25 +32,6 @@ uint32_t fontCount = 0;
 
 const char* const TEXT_VERTEX_SOURCE = "#version 330\n#name Transform Text VS\nlayout(location=0) in vec2 in_Position;\nout vec2 vs_TexCoord0;\n/* Transformation matrix */\nuniform vec3 vTransform2x3_1;\nuniform vec3 vTransform2x3_2;\nuniform vec4 vTexCoords;\nvoid main()\n{\n/* Rescale, Rotate and Translate the input position */\ngl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\n\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);\n/* Deriverate which texcoord is used from the position */\nvs_TexCoord0.x = vTexCoords.x+(vTexCoords.z - vTexCoords.x)*in_Position.x;\nvs_TexCoord0.y = vTexCoords.y+(vTexCoords.w - vTexCoords.y)*in_Position.y;\n}\n";
 const char* const TEXT_FRAGMENT_SOURCE = "#version 330#name Draw Text FS\nuniform sampler2D Texture0;uniform vec3 vColor;in vec2 vs_TexCoord0;out vec4 out_Color;void main(){float r = texture(Texture0, vs_TexCoord0).r;if(r < 0.2) discard;out_Color = vec4(vColor,r);}";
-
-constexpr int HEADER_SIZE = 16;
-constexpr int TEX_COORDS_SIZE = 256 * 4 * 4;
-
-int32_t ReadLE32(const unsigned char* p)
-{
-    uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    int32_t result;
-    memcpy(&result, &v, sizeof(result));
-    return result;
-}
-
-float ReadLEFloat(const unsigned char* p)
-{
-    int32_t bits = ReadLE32(p);
-    float result;
-    memcpy(&result, &bits, sizeof(result));
-    return result;
-}
 
 void CreateTextProgram()
 {
@@ -122,82 +103,18 @@ bool Font::Load(const char* fileName)
         countedForProgram = true;
     }
 
-    KyFile file;
-    if (file.OpenFile(fileName, KY_FILE_READ) != 0)
-    {
-        LogError("[Font::Load] Could not open '%s'.", fileName);
+    FontFile content;
+    if (!ReadFontFile(fileName, content))
         return false;
-    }
-
-    unsigned char header[HEADER_SIZE];
-    if (file.Read(header, HEADER_SIZE) != 0)
-    {
-        LogError("[Font::Load] Cannot read file header from '%s'.", fileName);
-        file.CloseFile();
-        return false;
-    }
-    if (memcmp(header, "KyFo", 4) != 0)
-    {
-        LogError("[Font::Load] Could not load '%s' scince the signature is wrong.", fileName);
-        file.CloseFile();
-        return false;
-    }
-    lineHeight = ReadLE32(header + 4);
-    const int32_t atlasWidth = ReadLE32(header + 8);
-    const int32_t atlasHeight = ReadLE32(header + 12);
-
-    unsigned char coords[TEX_COORDS_SIZE];
-    if (file.Read(advance, sizeof(advance)) != 0 || file.Read(coords, TEX_COORDS_SIZE) != 0)
-    {
-        LogError("[Font::Load] Cannot read file data from '%s'.", fileName);
-        file.CloseFile();
-        return false;
-    }
-    for (int i = 0; i < 256; ++i)
-        for (int k = 0; k < 4; ++k)
-            texCoords[i][k] = ReadLEFloat(coords + (i * 4 + k) * 4);
-
-    // Every size the drawing divides by or allocates from is checked here,
-    // and the atlas against what the file really holds, before allocating.
-    if (lineHeight < 1)
-    {
-        LogError("[Font::Load] The line height %d in '%s' is not valid.", lineHeight, fileName);
-        file.CloseFile();
-        return false;
-    }
-    if (atlasWidth < 1 || atlasHeight < 1 || int64_t(atlasWidth) * atlasHeight > INT_MAX)
-    {
-        LogError("[Font::Load] The atlas size %d x %d in '%s' is not valid.", atlasWidth, atlasHeight, fileName);
-        file.CloseFile();
-        return false;
-    }
-    const int pixelBytes = atlasWidth * atlasHeight;
-    if (file.Remaining() < pixelBytes)
-    {
-        LogError("[Font::Load] Cannot read file data from '%s'.", fileName);
-        file.CloseFile();
-        return false;
-    }
-
-    unsigned char* pixels = static_cast<unsigned char*>(malloc(static_cast<size_t>(pixelBytes)));
-    if (pixels == nullptr)
-    {
-        LogOutOfMemory(static_cast<unsigned long long>(pixelBytes));
-        file.CloseFile();
-        return false;
-    }
-    if (file.Read(pixels, pixelBytes) != 0)
-    {
-        LogError("[Font::Load] Cannot read file data from '%s'.", fileName);
-        free(pixels);
-        file.CloseFile();
-        return false;
-    }
+    lineHeight = content.lineHeight;
+    memcpy(advance, content.advance, sizeof(advance));
+    memcpy(texCoords, content.texCoords, sizeof(texCoords));
+    unsigned char* pixels = content.pixels;
 
     Material::RawTexture raw;
     raw.format = Material::FORMAT_R8;
-    raw.width = atlasWidth;
-    raw.height = atlasHeight;
+    raw.width = content.atlasWidth;
+    raw.height = content.atlasHeight;
     raw.levels[0] = pixels;
 
     delete texture;
@@ -212,10 +129,8 @@ bool Font::Load(const char* fileName)
     {
         delete texture;
         texture = nullptr;
-        file.CloseFile();
         return false;
     }
-    file.CloseFile();
     return true;
 }
 

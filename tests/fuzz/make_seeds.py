@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the fuzzers' seed corpus: a few small, valid files of each format
-that the readers accept, into <directory>/kyt, tga and bmp."""
+that the readers accept, into <directory>/kyt, tga and bmp,
+and score tables and fonts into score/ and font/."""
 import os
 import struct
 import sys
@@ -56,6 +57,43 @@ SEEDS = {
         "rgba2x2.bmp": bmp(2, 2, 32, bmp_rows(2, 2, 32)),
         "bits16.bmp": bmp(2, 2, 16, bmp_rows(2, 2, 16)),
     },
+}
+
+
+def score_crc(data):
+    reg = 0
+    for byte in data:
+        for bit in range(7, -1, -1):
+            top = (reg >> 31) & 1
+            reg = (reg << 1) & 0xFFFFFFFF
+            if top != ((byte >> bit) & 1):
+                reg ^= 0x04C11DB7
+    return reg
+
+
+def score(entries):
+    body = b"Simple".ljust(24, b"\0")
+    for i in range(12):
+        name, points, when = entries[i] if i < len(entries) else (b"", 0, 0)
+        body += name.ljust(24, b"\0")[:24] + struct.pack("<iIq", points, 0, when)
+    return body + struct.pack("<II", score_crc(body), 0)
+
+
+def font(line_height, width, height):
+    advance = bytes((i * 7) % 13 for i in range(256))
+    coords = b"".join(struct.pack("<ffff", 0.0, 0.0, 1.0, 1.0) for _ in range(256))
+    return b"KyFo" + struct.pack("<iii", line_height, width, height) + advance + coords + \
+        bytes((i * 31) & 0xFF for i in range(width * height))
+
+
+SEEDS["score"] = {
+    "empty.score": score([]),
+    "full.score": score([(b"Ann", 9000 - i, 1700000000 + i) for i in range(12)]),
+    "unterminated.score": score([(b"X" * 24, 5, -1)]),
+}
+SEEDS["font"] = {
+    "tiny.kyf": font(12, 2, 3),
+    "wide.kyf": font(1, 17, 1),
 }
 
 

@@ -25,8 +25,12 @@ def link_assets(build_dir, workdir):
 
 
 class GameProcess:
-    def __init__(self, binary, workdir=None, env=None, assets=True):
+    _claimed = set()  # the windows of the games this script is running
+
+    def __init__(self, binary, workdir=None, env=None, assets=True, prefix=None):
         self.binary = os.path.abspath(binary)
+        # A command the binary runs under (valgrind, setarch, ...).
+        self.prefix = list(prefix or [])
         self.workdir = workdir or tempfile.mkdtemp(prefix="tumblox-")
         if assets:
             link_assets(os.path.dirname(self.binary), self.workdir)
@@ -43,7 +47,9 @@ class GameProcess:
     def start(self, timeout=20.0):
         self._out = open(self.out_path, "wb")
         self._err = open(self.err_path, "wb")
-        self.proc = subprocess.Popen([self.binary], cwd=self.workdir, env=self.env,
+        # The window of a game killed just before may outlive it a moment.
+        self._before = set(self._windows())
+        self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.workdir, env=self.env,
                                      stdout=self._out, stderr=self._err)
         deadline = time.time() + timeout
         while time.time() < deadline:
@@ -51,6 +57,7 @@ class GameProcess:
             if wid is not None:
                 self.window = self.dpy.create_resource_object("window", wid)
                 if self._viewable():
+                    GameProcess._claimed.add(wid)
                     break
             if self.proc.poll() is not None:
                 raise RuntimeError("game exited early with %s:\n%s" % (self.proc.returncode, self.stderr()))
@@ -66,10 +73,21 @@ class GameProcess:
         return self
 
     def _find_window(self):
+        # Several games may share one display, and the game's window names
+        # no process: a game started after another takes the window that
+        # none of this script's running games has claimed and that was not
+        # there before it started.
+        ids = [wid for wid in self._windows() if wid not in GameProcess._claimed and wid not in self._before]
+        return ids[-1] if ids else None
+
+    def _windows(self):
         r = subprocess.run(["xdotool", "search", "--name", "^Tumblox$"], capture_output=True,
                            text=True, env=self.env, timeout=10)
-        ids = [int(line) for line in r.stdout.split() if line.strip()]
-        return ids[-1] if ids else None
+        return [int(line) for line in r.stdout.split() if line.strip()]
+
+    def _release_window(self):
+        if self.window is not None:
+            GameProcess._claimed.discard(self.window.id)
 
     def _viewable(self):
         try:
@@ -94,6 +112,7 @@ class GameProcess:
             code = self.proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             return None
+        self._release_window()
         self._out.close()
         self._err.close()
         return code
@@ -102,6 +121,7 @@ class GameProcess:
         if self.alive():
             self.proc.kill()
             self.proc.wait()
+        self._release_window()
 
     # -- what it says -----------------------------------------------------
     def stdout(self):

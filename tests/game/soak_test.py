@@ -1,0 +1,293 @@
+"""Soak: the real binary under a seeded random stream of real X events —
+clicks anywhere, pointer motion, key presses and releases of every kind,
+window resizes down to a few pixels — through every screen and mode, for
+TUMBLOX_SOAK_SECONDS (120 by default). The process must stay alive and
+responsive, log no error, keep its memory flat and leave valid score files.
+TUMBLOX_SOAK_PREFIX is a command the binary runs under (setarch for a
+ThreadSanitizer build); in sanitizer builds (TUMBLOX_SANITIZED) the resident
+size is printed but not judged, since their allocators hold freed memory
+back on purpose."""
+import os
+import random
+import sys
+import time
+
+import player
+from Xlib import X, XK
+from Xlib.ext import xtest
+import scorefile
+from xharness import GameProcess
+
+WIDTH, HEIGHT = 960, 600
+KEYS = ["a", "b", "z", "Q", "space", "1", "minus", "period", "Return", "Escape", "BackSpace",
+        "Delete", "Left", "Right", "Up", "Down", "Home", "End", "F11", "Tab", "adiaeresis"]
+MODES = [0.48, 0.28, 0.08, -0.12]  # button y of Simple, Succeeding, Arcade, Tetris
+SCORE_BUTTON = -0.42
+# What a click on the menu starts, in turn: the four modes and the scores.
+TARGETS = MODES + [SCORE_BUTTON]
+SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
+                     "runtime error:")
+
+
+def button(y_ndc):
+    return WIDTH // 2, int((1.0 - (y_ndc + 0.08)) / 2.0 * HEIGHT)
+
+
+def rss_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def menu_shown(shot):
+    """The menu's five buttons are lit where they stand."""
+    for y in MODES + [SCORE_BUTTON]:
+        cx, cy = button(y)
+        box = shot.crop((cx - 150, cy - 10, cx + 150, cy + 10))
+        if sum(1 for p in box.getdata() if max(p) > 60) < 1500:
+            return False
+    return True
+
+
+class Soak:
+    """Sends the events through XTEST in-process, as fast as the server takes
+    them (xdotool per event would spend the soak starting processes)."""
+
+    def __init__(self, game, seed, seconds):
+        self.game = game
+        self.dpy = game.dpy
+        self.rng = random.Random(seed)
+        self.seconds = seconds
+        self.events = 0
+        self.size = (WIDTH, HEIGHT)
+        self.held = set()
+        self.mode = 0
+        self.visits = [0] * len(TARGETS)
+        self.games_finished = 0
+        self.deadline = time.time() + seconds
+        self.keycodes = {}
+        for name in KEYS:
+            code = self.dpy.keysym_to_keycode(XK.string_to_keysym(name))
+            if code:
+                self.keycodes[name] = code
+
+    def send(self, kind, detail):
+        xtest.fake_input(self.dpy, kind, detail)
+        self.dpy.sync()
+        self.events += 1
+
+    def move(self, x, y):
+        origin = self.game.window.translate_coords(self.dpy.screen().root, 0, 0)
+        xtest.fake_input(self.dpy, X.MotionNotify, x=int(x) - origin.x, y=int(y) - origin.y)
+        self.dpy.sync()
+        self.events += 1
+
+    def click(self, x, y, button=1):
+        self.move(x, y)
+        self.send(X.ButtonPress, button)
+        self.send(X.ButtonRelease, button)
+
+    def key(self, name, down=True, up=True):
+        code = self.keycodes.get(name)
+        if code is None:
+            return
+        if down:
+            self.send(X.KeyPress, code)
+        if up:
+            self.send(X.KeyRelease, code)
+
+    def resize(self, width, height):
+        self.game.window.configure(width=width, height=height)
+        self.dpy.sync()
+        self.events += 1
+
+    def one(self):
+        rng = self.rng
+        w, h = self.size
+        kind = rng.random()
+        if kind < 0.35:
+            self.click(rng.randrange(w), rng.randrange(h), rng.choice([1, 1, 1, 3, 2]))
+        elif kind < 0.55:
+            self.move(rng.randrange(w), rng.randrange(h))
+        elif kind < 0.80:
+            self.key(rng.choice(KEYS))
+        elif kind < 0.90:
+            name = rng.choice(KEYS)
+            if name in self.held:
+                self.key(name, down=False)
+                self.held.discard(name)
+            else:
+                self.key(name, up=False)
+                self.held.add(name)
+        elif kind < 0.95:
+            if rng.random() < 0.3:
+                self.size = (rng.choice([1, 2, 7, 33]), rng.choice([1, 3, 20]))
+            else:
+                self.size = (rng.randrange(100, 1200), rng.randrange(80, 1000))
+            self.resize(*self.size)
+        elif kind < 0.99:
+            # On through the screens: finish a game, or start the next thing.
+            self.restore()
+            if not self.finish_a_game():
+                self.next_target()
+        else:
+            self.restore()
+            self.next_target()
+        time.sleep(0.002)
+
+    def next_target(self):
+        if menu_shown(self.game.screenshot()):
+            target = self.mode % len(TARGETS)
+            self.click(*button(TARGETS[target]))
+            self.visits[target] += 1
+            self.mode += 1
+            time.sleep(0.3)
+            return True
+        return False
+
+    def finish_a_game(self):
+        """In a game: removes groups until none is left, names the score and
+        leaves the score screen. False if no game was under way."""
+        played = False
+        for _ in range(200):
+            if time.time() > self.deadline or menu_shown(self.game.screenshot()):
+                break
+            groups = None
+            for rows in (11, 18):
+                view = player.BoardView(WIDTH, HEIGHT, rows)
+                shot = player.wait_settled(self.game, view, timeout=2, interval=0.1)
+                if shot.size != (WIDTH, HEIGHT):
+                    return played  # the resize back has not arrived yet
+                grid, _ = player.read_grid(shot, view)
+                groups = player.removable_groups(grid)
+                if groups:
+                    break
+            if not groups:
+                break
+            played = True
+            self.click(*view.centre(*self.rng.choice(groups)[0]))
+            time.sleep(0.05)
+        if played:
+            time.sleep(0.5)
+            for name in ("s", "o", "a", "k", "Return"):
+                self.key(name)
+            time.sleep(0.4)
+            self.key("BackSpace")
+            time.sleep(0.3)
+            if menu_shown(self.game.screenshot()):
+                self.games_finished += 1
+        return played
+
+    def restore(self):
+        for name in list(self.held):
+            self.key(name, down=False)
+        self.held.clear()
+        out = self.game.stdout()
+        if out.count("Enter full screen mode.") > out.count("Leave full screen mode."):
+            self.key("F11")
+            time.sleep(0.2)
+        self.size = (WIDTH, HEIGHT)
+        self.resize(WIDTH, HEIGHT)
+        time.sleep(0.3)
+
+    def back_to_a_game(self):
+        """From any screen to a freshly started Simple game."""
+        for _ in range(6):
+            shot = self.game.screenshot()
+            if menu_shown(shot):
+                self.click(*button(MODES[0]))
+                time.sleep(0.6)
+                return True
+            if self.finish_a_game():
+                continue
+            self.key("Return")
+            time.sleep(0.2)
+            self.key("Escape")
+            time.sleep(0.4)
+        return False
+
+    def responsive(self):
+        """In a game (or after starting one), a click on a removable group
+        changes the next frames."""
+        for rows in (11, 18):
+            view = player.BoardView(WIDTH, HEIGHT, rows)
+            shot = player.wait_settled(self.game, view, timeout=5)
+            if shot.size != (WIDTH, HEIGHT):
+                time.sleep(0.5)
+                continue
+            grid, _ = player.read_grid(shot, view)
+            groups = player.removable_groups(grid)
+            if not groups:
+                continue
+            box = (int(view.left), int(view.top), int(view.left + 16 * view.cell),
+                   int(view.top + rows * view.cell))
+            before = shot.crop(box).tobytes()
+            self.game.click(*view.centre(*groups[0][0]))
+            time.sleep(0.5)
+            if self.game.screenshot().crop(box).tobytes() != before:
+                return True
+        return False
+
+
+def main():
+    seconds = float(os.environ.get("TUMBLOX_SOAK_SECONDS", "120"))
+    seed = int(os.environ.get("TUMBLOX_SOAK_SEED", "20261209"))
+    sanitized = bool(os.environ.get("TUMBLOX_SANITIZED"))
+    prefix = os.environ.get("TUMBLOX_SOAK_PREFIX", "").split()
+    game = GameProcess(sys.argv[1], prefix=prefix).start(timeout=90 if prefix or sanitized else 20)
+    soak = Soak(game, seed, seconds)
+    problems = []
+    started = time.time()
+    rss_start = None
+    try:
+        while time.time() - started < seconds:
+            soak.one()
+            if not game.alive():
+                problems.append("the game died with status %s" % game.proc.returncode)
+                break
+            if rss_start is None and time.time() - started >= min(60.0, seconds / 2):
+                rss_start = rss_kib(game.proc.pid)
+        if game.alive():
+            soak.restore()
+            rss_end = rss_kib(game.proc.pid)
+            if rss_start and rss_end > rss_start * 1.10 + 4096 and not sanitized:
+                problems.append("resident size grew from %d to %d KiB" % (rss_start, rss_end))
+            print("resident size %s KiB after the first minute, %d KiB at the end" % (rss_start, rss_end))
+            if not soak.back_to_a_game() and not soak.responsive():
+                path = os.path.join(game.workdir, "stuck.png")
+                game.screenshot(path)
+                problems.append("could not get back to a game (the screen: %s)" % path)
+            elif not soak.responsive():
+                soak.back_to_a_game()
+                if not soak.responsive():
+                    problems.append("a click on a removable group changed nothing")
+            game.close()
+            code = game.wait_exit(60 if prefix or sanitized else 10)
+            if code != 0:
+                problems.append("exit status %s" % code)
+    finally:
+        game.kill()
+    log = game.log()
+    if "Error:" in log:
+        problems.append("the log has errors:\n" + "\n".join(l for l in log.splitlines() if "Error:" in l))
+    for report in SANITIZER_REPORTS:
+        if report in log:
+            problems.append("a sanitizer reported:\n" + log[log.index(report) - 200:][:4000])
+            break
+    for name, _ in scorefile.FILES:
+        path = os.path.join(game.workdir, name)
+        if os.path.exists(path) and not scorefile.read(path)[2]:
+            problems.append("%s is not valid" % name)
+    print("soak: %d events in %.0f s, seed %d; menu targets started %s (Simple, Succeeding, Arcade, "
+          "Tetris, scores), %d games played to their end" % (soak.events, time.time() - started, seed, soak.visits,
+                                                       soak.games_finished))
+    for problem in problems:
+        print("FAILED", problem)
+    print("%d passed, %d failed" % (0 if problems else 1, 1 if problems else 0))
+    sys.exit(1 if problems else 0)
+
+
+if __name__ == "__main__":
+    main()
