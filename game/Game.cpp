@@ -135,7 +135,9 @@ void BuildNameEntry()
         memcpy(nameField->name, NAME, sizeof(NAME));
     else
         LogOutOfMemory(sizeof(NAME));
-    if (nameField->name == nullptr || nameFrame->children.Insert(nameField, nameField->name) == nullptr)
+    KyE::ADT::ADTElement* entry =
+        nameField->name != nullptr ? nameFrame->children.Insert(nameField, nameField->name) : nullptr;
+    if (entry == nullptr || entry->Data != nameField)
         LogError("[Frame::AddObject] Could not insert the new GUI-Element.");
     nameField->font = nameFrame->font;
     for (int i = 0; i < 4; ++i)
