@@ -107,14 +107,18 @@ def short_game(game, clicks=3):
     time.sleep(0.5)
     view = player.BoardView(960, 600, 11)
     made = 0
+    first = None
     for _ in range(clicks):
         shot = player.wait_settled(game, view)
         grid, _ = player.read_grid(shot, view)
+        if first is None:
+            first = player.block_count(grid)
         groups = player.removable_groups(grid)
         assert groups, "no removable group is shown on the board"
         game.click(*view.centre(*max(groups, key=len)[0]))
         made += 1
-    player.wait_settled(game, view)
+    grid, _ = player.read_grid(player.wait_settled(game, view), view)
+    assert player.block_count(grid) < first, "the clicks removed no block"
     return made
 
 
