@@ -6,6 +6,7 @@ player would, with the score files only in that player's directory."""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -13,15 +14,24 @@ import tempfile
 import installed
 
 
-def run(*args, **kwargs):
-    r = subprocess.run(list(args), capture_output=True, text=True, timeout=kwargs.pop("timeout", 120), **kwargs)
-    assert r.returncode == 0, "%s failed:\n%s%s" % (" ".join(args), r.stdout, r.stderr)
-    return r.stdout
+def run(*args, timeout=120, cwd=None):
+    """Runs a command in a process group of its own, so that a timeout also
+    ends what it started (cpack builds the tree first, through make)."""
+    proc = subprocess.Popen(list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            cwd=cwd, start_new_session=True)
+    try:
+        out, err = proc.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.communicate()
+        raise AssertionError("%s took longer than %d s" % (" ".join(args), timeout))
+    assert proc.returncode == 0, "%s failed:\n%s%s" % (" ".join(args), out, err)
+    return out
 
 
 def build_package(build_dir, out):
     run("cpack", "-G", "DEB", "--config", os.path.join(build_dir, "CPackConfig.cmake"), "-B", out,
-        cwd=build_dir, timeout=300)
+        cwd=build_dir, timeout=400)
     debs = [f for f in os.listdir(out) if f.endswith(".deb")]
     assert len(debs) == 1, "cpack made %s" % debs
     return os.path.join(out, debs[0])
