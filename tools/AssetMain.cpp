@@ -4,7 +4,7 @@
 // written when all of it succeeded, each one under a temporary name that is
 // renamed into place.
 //
-//   tumblox_assets --out DIR [--font FILE.ttf] [--contact-sheet FILE.png]
+//   tumblox_assets --out DIR [--font FILE.ttf] [--contact-sheet FILE.png] [--icons DIR]
 
 #include "tools/AtomicFile.h"
 #include "tools/BlockArt.h"
@@ -12,6 +12,7 @@
 #include "tools/FontBaker.h"
 #include "tools/FontLicence.h"
 #include "tools/GuiArt.h"
+#include "tools/Icons.h"
 #include "tools/KytWriter.h"
 #include "tools/PngWriter.h"
 
@@ -32,15 +33,17 @@ struct Options
     std::string outDir;
     std::string fontPath = defaultFont;
     std::string contactSheet;
+    std::string iconDir;
 };
 
 void PrintUsage(FILE* to)
 {
     std::fprintf(to,
-                 "usage: tumblox_assets [--out DIR] [--font FILE.ttf] [--contact-sheet FILE.png]\n"
+                 "usage: tumblox_assets [--out DIR] [--font FILE.ttf] [--contact-sheet FILE.png] [--icons DIR]\n"
                  "  --out DIR            write textures/*.kyt, \"%s\" and its licence into DIR\n"
                  "  --font FILE.ttf      the TrueType font to render (default %s)\n"
-                 "  --contact-sheet PNG  write one picture of every asset\n",
+                 "  --contact-sheet PNG  write one picture of every asset\n"
+                 "  --icons DIR          write the icon as DIR/<size>x<size>/tumblox.png\n",
                  fontFileName, defaultFont);
 }
 
@@ -64,14 +67,16 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.fontPath = value;
         else if (arg == "--contact-sheet")
             options.contactSheet = value;
+        else if (arg == "--icons")
+            options.iconDir = value;
         else {
             std::fprintf(stderr, "tumblox_assets: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
             return false;
         }
     }
-    if (options.outDir.empty() && options.contactSheet.empty()) {
-        std::fprintf(stderr, "tumblox_assets: nothing to do: give --out and/or --contact-sheet\n");
+    if (options.outDir.empty() && options.contactSheet.empty() && options.iconDir.empty()) {
+        std::fprintf(stderr, "tumblox_assets: nothing to do: give --out, --contact-sheet and/or --icons\n");
         PrintUsage(stderr);
         return false;
     }
@@ -93,8 +98,9 @@ int main(int argc, char** argv)
     if (!ParseOptions(argc, argv, options))
         return (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) ? 0 : 2;
 
+    // The icons alone need no font.
     BakedFont font;
-    if (!BakeFont(options.fontPath, font))
+    if ((!options.outDir.empty() || !options.contactSheet.empty()) && !BakeFont(options.fontPath, font))
         return 1;
 
     std::vector<Image> blocks;
@@ -129,6 +135,9 @@ int main(int argc, char** argv)
         }
         files.emplace_back(options.contactSheet, std::move(png));
     }
+
+    if (!options.iconDir.empty() && !AddIconFiles(options.iconDir, files))
+        return 1;
 
     for (const auto& file : files)
         if (!WriteFileAtomically(file.first, file.second))

@@ -154,17 +154,26 @@ float EmblemDistance(Emblem emblem, float x, float y)
 
 Image PaintBlock(int index)
 {
+    return PaintBlock(index, blockSize);
+}
+
+Image PaintBlock(int index, int size)
+{
     const BlockStyle& style = GetBlockStyle(index);
-    Image tile(blockSize, blockSize, {0, 0, 0, 0});
+    Image tile(size, size, {0, 0, 0, 0});
     const float step = 1.0f / subSamples;
-    for (int ty = 0; ty < blockSize; ++ty)
-        for (int tx = 0; tx < blockSize; ++tx) {
+    // The art is drawn in tile texels; other sizes sample it more or less
+    // densely. At blockSize the scale is exactly 1, so the game's tiles are
+    // unchanged by it.
+    const float scale = static_cast<float>(blockSize) / size;
+    for (int ty = 0; ty < size; ++ty)
+        for (int tx = 0; tx < size; ++tx) {
             float r = 0, g = 0, b = 0;
             int covered = 0;
             for (int sy = 0; sy < subSamples; ++sy)
                 for (int sx = 0; sx < subSamples; ++sx) {
-                    float x = tx + (sx + 0.5f) * step;
-                    float y = ty + (sy + 0.5f) * step;
+                    float x = (tx + (sx + 0.5f) * step) * scale;
+                    float y = (ty + (sy + 0.5f) * step) * scale;
                     float d = BodyDistance(x, y);
                     if (d > 0.0f)
                         continue;

@@ -28,3 +28,5 @@ float EmblemDistance(Emblem emblem, float x, float y);
 
 // The tile of block colour `index` (0 to 7), rows top first.
 Image PaintBlock(int index);
+// The same tile painted at `size` x `size` pixels (for the icons).
+Image PaintBlock(int index, int size);

@@ -25,20 +25,28 @@ def link_assets(build_dir, workdir):
 
 
 class GameProcess:
+    """`binary` is the game or anything that starts it (the installed
+    launcher). `env` adds to the environment; a value of None removes that
+    variable. The logs go to `logdir`, by default the working directory."""
+
     _claimed = set()  # the windows of the games this script is running
 
-    def __init__(self, binary, workdir=None, env=None, assets=True, prefix=None):
+    def __init__(self, binary, workdir=None, env=None, assets=True, prefix=None, logdir=None):
         self.binary = os.path.abspath(binary)
         # A command the binary runs under (valgrind, setarch, ...).
         self.prefix = list(prefix or [])
         self.workdir = workdir or tempfile.mkdtemp(prefix="tumblox-")
         if assets:
             link_assets(os.path.dirname(self.binary), self.workdir)
-        self.out_path = os.path.join(self.workdir, "stdout.log")
-        self.err_path = os.path.join(self.workdir, "stderr.log")
+        logdir = logdir or self.workdir
+        self.out_path = os.path.join(logdir, "stdout.log")
+        self.err_path = os.path.join(logdir, "stderr.log")
         self.env = dict(os.environ)
-        if env:
-            self.env.update(env)
+        for name, value in (env or {}).items():
+            if value is None:
+                self.env.pop(name, None)
+            else:
+                self.env[name] = value
         self.proc = None
         self.window = None
         self.dpy = xdisplay.Display()
