@@ -80,8 +80,12 @@ const MenuEntry MENU[] = {
     {"ShowScore", "Show Score", -0.42f, OnShowScoreReleased},
 };
 
-// Light captions over the dark button faces.
-const float MENU_TEXT_COLOUR[4] = {0.9f, 0.9f, 0.8f, 1.0f};
+// Panels for a button whose face textures are missing, so the menu stays
+// usable without them.
+const float BUTTON_COLOUR[4] = {0.20f, 0.28f, 0.42f, 1.0f};
+const float BUTTON_HOVER_COLOUR[4] = {0.30f, 0.40f, 0.60f, 1.0f};
+const float BUTTON_DOWN_COLOUR[4] = {0.14f, 0.19f, 0.29f, 1.0f};
+const float FIELD_COLOUR[4] = {0.12f, 0.14f, 0.20f, 1.0f};
 
 void BuildMenu()
 {
@@ -91,8 +95,9 @@ void BuildMenu()
         LogOutOfMemory(sizeof(Frame));
         return;
     }
+    // Light captions over the dark button faces.
     for (int i = 0; i < 4; ++i)
-        menuFrame->textColour[i] = MENU_TEXT_COLOUR[i];
+        menuFrame->textColour[i] = textColour[i];
     for (const MenuEntry& entry : MENU)
     {
         Button* button = static_cast<Button*>(menuFrame->AddObject(GUIBase::TYPE_BUTTON, entry.name));
@@ -100,6 +105,12 @@ void BuildMenu()
             continue;
         button->Setup(-0.5f, entry.y, 1.0f, 0.16f, entry.caption);
         button->textScale = 0.7f;
+        for (int i = 0; i < 4; ++i)
+        {
+            button->colour[i] = BUTTON_COLOUR[i];
+            button->hoverColour[i] = BUTTON_HOVER_COLOUR[i];
+            button->downColour[i] = BUTTON_DOWN_COLOUR[i];
+        }
         button->onKeyUp = entry.onRelease;
     }
 }
@@ -124,15 +135,19 @@ void BuildNameEntry()
         memcpy(nameField->name, NAME, sizeof(NAME));
     else
         LogOutOfMemory(sizeof(NAME));
-    if (nameField->name == nullptr || nameFrame->children.Insert(nameField, nameField->name) == nullptr)
+    KyE::ADT::ADTElement* entry =
+        nameField->name != nullptr ? nameFrame->children.Insert(nameField, nameField->name) : nullptr;
+    if (entry == nullptr || entry->Data != nameField)
         LogError("[Frame::AddObject] Could not insert the new GUI-Element.");
     nameField->font = nameFrame->font;
     for (int i = 0; i < 4; ++i)
         nameField->textColour[i] = nameFrame->textColour[i];
     nameField->Setup(-0.5f, -0.18f, 1.0f, 0.16f, 0.08f);
-    const float colour[4] = {0.9f, 0.9f, 0.8f, 1.0f};
     for (int i = 0; i < 4; ++i)
-        nameField->textColour[i] = colour[i];
+    {
+        nameField->textColour[i] = textColour[i];
+        nameField->backgroundColour[i] = FIELD_COLOUR[i];
+    }
 }
 
 void LoadBlockTextures()

@@ -7,6 +7,7 @@ namespace KyE
 {
 namespace Graphic
 {
+class Font;
 namespace Material
 {
 class Texture;
@@ -57,6 +58,8 @@ extern int lastScore;
 
 // Main thread only.
 extern bool fullScreen;
+// The colour of every game text and of the name field.
+extern const float textColour[4];
 
 // The screens' GUI and the game's textures, main thread only; they live from
 // Init to OnClose. The font is the GUI's gameFont.
@@ -73,6 +76,8 @@ void OnKeyUp(int code);
 void OnPointerMove(float dx, float dy);
 void OnClose();
 void Display();
+// Draws a board as it was copied by Display.
+void DrawBoard(const Board& board);
 
 // Switches full screen on or off with its log line.
 void ToggleFullScreen();

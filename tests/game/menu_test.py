@@ -52,13 +52,31 @@ def settle():
     time.sleep(0.35)
 
 
+def wait_for(game, predicate, timeout=8.0):
+    """Screenshots until predicate(image) holds; returns the last image."""
+    deadline = time.time() + timeout
+    while True:
+        image = game.screenshot()
+        if predicate(image) or time.time() > deadline:
+            return image
+        time.sleep(0.1)
+
+
+def menu_shown(size):
+    def shown(image):
+        return all(lit(face_samples(image, button_box(size, c))) == 12 for c in BUTTONS)
+    return shown
+
+
 def main():
     game = GameProcess(sys.argv[1]).start()
     failures = 0
     try:
         size = game.size()
         # Park the pointer away from every button first.
+        game.wait_for_log("Block texture loading time")
         game.move(20, 20)
+        menu = wait_for(game, menu_shown(size))
         settle()
         menu = game.screenshot()
 
@@ -96,16 +114,14 @@ def main():
         pressed = game.screenshot()
         assert lit(face_samples(pressed, button_box(size, "Simple"))) > 0, "the press alone left the menu"
         game.release(1)
-        settle()
-        scores = game.screenshot()
+        scores = wait_for(game, lambda image: lit(face_samples(image, button_box(size, "Simple"))) < 12)
         samples = face_samples(scores, button_box(size, "Simple"))
         assert lit(samples) < len(samples), "the release did not leave the menu"
         assert game.alive()
 
         # A click on the score screen returns to the menu, which shows again.
         game.click(*centre(size, "Tetris"))
-        settle()
-        back = game.screenshot()
+        back = wait_for(game, menu_shown(size))
         samples = face_samples(back, button_box(size, "Simple"))
         assert lit(samples) == len(samples), "no menu after the score screen"
 

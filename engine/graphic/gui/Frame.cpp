@@ -113,7 +113,9 @@ GUIBase* Frame::AddObject(int type, const char* elementName)
     else
         memcpy(element->name, elementName, size);
 
-    if (element->name == nullptr || children.Insert(element, element->name) == nullptr)
+    // A name already in the table gives back the element that has it.
+    ADT::ADTElement* entry = element->name != nullptr ? children.Insert(element, element->name) : nullptr;
+    if (entry == nullptr || entry->Data != element)
         LogError("[Frame::AddObject] Could not insert the new GUI-Element.");
 
     element->font = font;

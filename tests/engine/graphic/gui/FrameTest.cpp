@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <string>
 #include <vector>
 
 using namespace KyE::Graphic::GUI;
@@ -379,4 +380,21 @@ TEST_F(GUILogic, ALabelItsCreatorDestroysLeavesTheFrame)
     EXPECT_EQ(frame.children.ElementCount, 1u);
     EXPECT_EQ(frame.children.Search("label"), nullptr);
     EXPECT_NE(frame.children.Search("button"), nullptr);
+}
+
+TEST_F(GUILogic, ASecondElementOfTheSameNameIsReportedAndOwnedByItsCaller)
+{
+    Frame frame(-1.0f, -1.0f, 2.0f, 2.0f);
+    GUIBase* first = frame.AddObject(GUIBase::TYPE_BUTTON, "same");
+    testing::internal::CaptureStderr();
+    GUIBase* second = frame.AddObject(GUIBase::TYPE_BUTTON, "same");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(errors.find("Error: [Frame::AddObject] Could not insert the new GUI-Element."), std::string::npos)
+        << errors;
+    EXPECT_EQ(frame.children.Search("same")->Data, first);
+    // In no table, the frame will not destroy it; its creator does, and
+    // the first one stays where it was.
+    delete second;
+    EXPECT_EQ(frame.children.Search("same")->Data, first);
 }

@@ -1,0 +1,189 @@
+"""A whole session as a player plays it, through real X events only: a Simple
+game played to its end by reading the screen, a name typed and confirmed, the
+score tables cycled, an Arcade game until its clock runs out, the window
+closed by the window manager's message; then the exit status, the log and the
+four score files, and a second start that shows the saved entries."""
+import os
+import sys
+import time
+
+import player
+import scorefile
+from xharness import GameProcess
+
+WIDTH, HEIGHT = 960, 600
+SHOTS = os.environ.get("TUMBLOX_SHOTS")  # a folder to keep the screenshots in
+
+
+def button_centre(y_ndc, height_ndc=0.16):
+    """Pixel centre of a menu button at x -0.5..0.5, y y_ndc..y_ndc+height."""
+    centre_y = y_ndc + height_ndc / 2
+    return WIDTH // 2, int((1.0 - centre_y) / 2.0 * HEIGHT)
+
+
+SIMPLE = button_centre(0.48)
+ARCADE = button_centre(0.08)
+SHOW_SCORE = button_centre(-0.42)
+
+
+def keep(image, name):
+    if SHOTS:
+        os.makedirs(SHOTS, exist_ok=True)
+        image.save(os.path.join(SHOTS, name))
+
+
+def lit_pixels(image, box):
+    """Pixels in box that are not background black."""
+    region = image.crop(box)
+    return sum(1 for p in region.getdata() if max(p) > 60)
+
+
+def playing(image):
+    """The score line stands in the top-left corner only while a game runs."""
+    return lit_pixels(image, (0, 0, 90, 30)) > 40
+
+
+def play_until_no_moves(game, rows, arcade=False, max_clicks=400):
+    """Clicks the largest removable group until the game ends. Returns the
+    score the clicks earned and the blocks left on the board."""
+    view = player.BoardView(WIDTH, HEIGHT, rows)
+    earned = 0
+    left = None
+    for clicks in range(max_clicks):
+        shot = player.wait_settled(game, view)
+        if not playing(shot):
+            assert left is not None, "the game ended before any click"
+            return earned, left
+        grid, _ = player.read_grid(shot, view)
+        groups = player.removable_groups(grid)
+        assert groups, "the board has no group left but the game goes on"
+        group = max(groups, key=len)
+        game.click(*view.centre(*group[0]))
+        n = len(group)
+        earned += n if arcade else n * n
+        left = player.block_count(grid) - n
+        if clicks == 3:
+            keep(shot, "game.png")
+    raise AssertionError("the game did not end after %d clicks" % max_clicks)
+
+
+def main():
+    binary = sys.argv[1]
+    game = GameProcess(binary).start()
+    workdir = game.workdir
+    try:
+        time.sleep(0.5)
+        menu = game.screenshot()
+        keep(menu, "menu.png")
+        # Every button face is drawn.
+        for centre in (SIMPLE, ARCADE, SHOW_SCORE):
+            box = (centre[0] - 200, centre[1] - 15, centre[0] + 200, centre[1] + 15)
+            assert lit_pixels(menu, box) > 1000, "menu button at %s not drawn" % (centre,)
+
+        # --- Simple, to its end.
+        game.click(*SIMPLE)
+        time.sleep(0.5)
+        earned, left = play_until_no_moves(game, rows=11)
+        simple_score = earned + 500 // (left + 1)
+        time.sleep(0.5)
+        keep(game.screenshot(), "end.png")
+
+        game.type("Tester")
+        game.key("Return")
+        time.sleep(0.5)
+        scores = game.screenshot()
+        keep(scores, "scores.png")
+        # Row 0 of the table holds the new entry.
+        row0 = (WIDTH // 4, int(0.15 * HEIGHT), WIDTH * 3 // 4, int(0.2 * HEIGHT))
+        assert lit_pixels(scores, row0) > 50, "the new entry is not on the score screen"
+
+        # Four steps to the right come back to the same table.
+        for _ in range(4):
+            game.key("Right")
+            time.sleep(0.2)
+        again = game.screenshot()
+        assert again.tobytes() == scores.tobytes(), "four Right arrows did not cycle back"
+        game.key("Right")
+        time.sleep(0.3)
+        assert game.screenshot().tobytes() != scores.tobytes(), "Right arrow showed the same table"
+        game.key("Left")
+        time.sleep(0.3)
+        game.key("Escape")
+        time.sleep(0.5)
+        back = game.screenshot()
+        assert lit_pixels(back, (SIMPLE[0] - 200, SIMPLE[1] - 15, SIMPLE[0] + 200, SIMPLE[1] + 15)) > 1000, \
+            "Esc did not return to the menu"
+
+        # --- Arcade: a few groups, then let the clock run out.
+        game.click(*ARCADE)
+        time.sleep(0.5)
+        view = player.BoardView(WIDTH, HEIGHT, 11)
+        arcade_score = 0
+        for _ in range(3):
+            shot = player.wait_settled(game, view)
+            grid, _ = player.read_grid(shot, view)
+            groups = player.removable_groups(grid)
+            if not groups:
+                break
+            group = max(groups, key=len)
+            game.click(*view.centre(*group[0]))
+            arcade_score += len(group)
+        assert arcade_score > 0
+        # 60 s and the time the groups added; then the end-of-game screen.
+        deadline = time.time() + 120
+        while time.time() < deadline and playing(game.screenshot()):
+            time.sleep(1)
+        assert not playing(game.screenshot()), "the Arcade clock never ran out"
+        keep(game.screenshot(), "arcade-end.png")
+        game.type("Arcader")
+        game.key("Return")
+        time.sleep(0.3)
+        game.key("Escape")
+        time.sleep(0.3)
+
+        game.close()
+        code = game.wait_exit(5)
+        assert code == 0, "exit status %s" % code
+    finally:
+        game.kill()
+
+    log = game.log()
+    assert "Error:" not in log, log
+    assert "[Resource::DeleteResource] Deleted resource 'textures/block01.kyt'." in log, log
+
+    tables = {}
+    for name, title in scorefile.FILES:
+        path = os.path.join(workdir, name)
+        assert os.path.getsize(path) == 512, name
+        got_title, entries, valid = scorefile.read(path)
+        assert valid, "%s has a bad checksum" % name
+        assert got_title == title, (name, got_title)
+        tables[name] = entries
+    name, score, when = tables["simple.score"][0]
+    assert name == "Tester", name
+    assert score == simple_score, "simple.score holds %d, the game earned %d" % (score, simple_score)
+    assert abs(when - time.time()) < 600
+    # The name field keeps its text between games: the new name follows it.
+    name, score, _ = tables["arcade.score"][0]
+    assert name == "TesterArcader" and score == arcade_score, (name, score, arcade_score)
+    for other in ("succeed.score", "tetris.score"):
+        assert all(entry[1] == 0 for entry in tables[other]), other
+
+    # A second start in the same directory shows the saved entries.
+    second = GameProcess(binary, workdir=workdir).start()
+    try:
+        time.sleep(0.5)
+        second.click(*SHOW_SCORE)
+        time.sleep(0.5)
+        shown = second.screenshot()
+        assert lit_pixels(shown, row0) > 50, "the saved entry is not shown after a restart"
+        second.close()
+        assert second.wait_exit(5) == 0
+    finally:
+        second.kill()
+    print("simple %d, arcade %d" % (simple_score, tables["arcade.score"][0][1]))
+    print("1 passed, 0 failed")
+
+
+if __name__ == "__main__":
+    main()
