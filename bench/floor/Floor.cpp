@@ -2,8 +2,9 @@
 // (Window::Init), its frame timer pacing (20 ms minus the frame's work) and
 // QUADS textured quads of a board block's size drawn one draw call each, two
 // vec3 uniforms per quad, with blending and the alpha test, nothing else.
-// Usage: tumblox_floor [QUADS [FRAMES REPORT]]; FRAMES 0 or absent runs until
-// the window is closed.
+// Usage: tumblox_floor [QUADS[xROWS] [FRAMES REPORT]]: ROWS (18 unless given)
+// sets the quads' size to a cell of a 16-column board of that many rows.
+// FRAMES 0 or absent runs until the window is closed.
 #include "bench/probe/FrameProbe.h"
 #include "engine/core/Clock.h"
 #include "engine/core/Device.h"
@@ -22,6 +23,7 @@ constexpr int ROWS = 18;
 constexpr int TEXTURE_SIZE = 64;
 
 int quads = COLUMNS * ROWS;
+int rows = ROWS;
 bool closing = false;
 GLuint program = 0;
 GLint row1 = -1;
@@ -113,11 +115,11 @@ void Display()
     glBindVertexArray(vertexArray);
     glBindTexture(GL_TEXTURE_2D, texture);
     // The 16 x 18 board's cells at 960 x 600; more quads go round again.
-    const float h = 1.8f / ROWS;
+    const float h = 1.8f / static_cast<float>(rows);
     const float w = h / (static_cast<float>(Window::width) / static_cast<float>(Window::height));
     for (int i = 0; i < quads; ++i)
     {
-        const int cell = i % (COLUMNS * ROWS);
+        const int cell = i % (COLUMNS * rows);
         const float x = -COLUMNS * 0.5f * w + static_cast<float>(cell % COLUMNS) * w;
         const float y = 0.9f - static_cast<float>(cell / COLUMNS + 1) * h;
         glUniform3f(row1, w, 0.0f, x);
@@ -160,11 +162,16 @@ int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     if (argc > 1)
-        quads = atoi(argv[1]);
-    const int frames = argc > 2 ? atoi(argv[2]) : 0;
-    if (quads < 0 || (frames > 0 && argc < 4))
     {
-        fprintf(stderr, "usage: tumblox_floor [QUADS [FRAMES REPORT]]\n");
+        char* end = nullptr;
+        quads = static_cast<int>(strtol(argv[1], &end, 10));
+        if (end != nullptr && *end == 'x')
+            rows = atoi(end + 1);
+    }
+    const int frames = argc > 2 ? atoi(argv[2]) : 0;
+    if (quads < 0 || rows < 1 || (frames > 0 && argc < 4))
+    {
+        fprintf(stderr, "usage: tumblox_floor [QUADS[xROWS] [FRAMES REPORT]]\n");
         return 2;
     }
     FrameProbe::Configure(WARMUP_FRAMES, frames, argc > 3 ? argv[3] : nullptr, Finish);
