@@ -2,8 +2,10 @@
 // (Window::Init), its frame timer pacing (20 ms minus the frame's work) and
 // QUADS textured quads of a board block's size drawn one draw call each, two
 // vec3 uniforms per quad, with blending and the alpha test, nothing else.
-// Usage: tumblox_floor [QUADS[xROWS] [FRAMES REPORT]]: ROWS (18 unless given)
-// sets the quads' size to a cell of a 16-column board of that many rows.
+// Usage: tumblox_floor [QUADS[xROWS[xTEXTURES]] [FRAMES REPORT]]: ROWS (18
+// unless given) sets the quads' size to a cell of a 16-column board of that
+// many rows; TEXTURES (1 unless given, at most 8) textures take turns quad by
+// quad in a fixed scattered order, as a board's colours do.
 // FRAMES 0 or absent runs until the window is closed.
 #include "bench/probe/FrameProbe.h"
 #include "engine/core/Clock.h"
@@ -24,12 +26,14 @@ constexpr int TEXTURE_SIZE = 64;
 
 int quads = COLUMNS * ROWS;
 int rows = ROWS;
+constexpr int MAX_TEXTURES = 8;
+int textureCount = 1;
 bool closing = false;
 GLuint program = 0;
 GLint row1 = -1;
 GLint row2 = -1;
 GLuint vertexArray = 0;
-GLuint texture = 0;
+GLuint textures[MAX_TEXTURES] = {};
 
 const char* const VERTEX =
     "#version 330\nlayout(location=0) in vec2 in_Position;out vec2 vs_TexCoord0;uniform vec3 vTransform2x3_1;"
@@ -96,12 +100,16 @@ bool Build()
         texels[4 * i + 3] = 255;
     }
     glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, TEXTURE_SIZE, TEXTURE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    glGenTextures(textureCount, textures);
+    for (int t = 0; t < textureCount; ++t)
+    {
+        texels[2] = static_cast<unsigned char>(t * 30);
+        glBindTexture(GL_TEXTURE_2D, textures[t]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, TEXTURE_SIZE, TEXTURE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        glGenerateMipmap(GL_TEXTURE_2D);
+    }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     return glGetError() == GL_NO_ERROR;
@@ -113,7 +121,8 @@ void Display()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glUseProgram(program);
     glBindVertexArray(vertexArray);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    GLuint bound = textures[0];
     // The 16 x 18 board's cells at 960 x 600; more quads go round again.
     const float h = 1.8f / static_cast<float>(rows);
     const float w = h / (static_cast<float>(Window::width) / static_cast<float>(Window::height));
@@ -122,6 +131,13 @@ void Display()
         const int cell = i % (COLUMNS * rows);
         const float x = -COLUMNS * 0.5f * w + static_cast<float>(cell % COLUMNS) * w;
         const float y = 0.9f - static_cast<float>(cell / COLUMNS + 1) * h;
+        // Like the game's binding cache: a bind only when the texture changes.
+        const GLuint wanted = textures[(i * 7 + i / 16) % textureCount];
+        if (wanted != bound)
+        {
+            glBindTexture(GL_TEXTURE_2D, wanted);
+            bound = wanted;
+        }
         glUniform3f(row1, w, 0.0f, x);
         glUniform3f(row2, 0.0f, h, y);
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
@@ -166,12 +182,14 @@ int main(int argc, char** argv)
         char* end = nullptr;
         quads = static_cast<int>(strtol(argv[1], &end, 10));
         if (end != nullptr && *end == 'x')
-            rows = atoi(end + 1);
+            rows = static_cast<int>(strtol(end + 1, &end, 10));
+        if (end != nullptr && *end == 'x')
+            textureCount = atoi(end + 1);
     }
     const int frames = argc > 2 ? atoi(argv[2]) : 0;
-    if (quads < 0 || rows < 1 || (frames > 0 && argc < 4))
+    if (quads < 0 || rows < 1 || textureCount < 1 || textureCount > MAX_TEXTURES || (frames > 0 && argc < 4))
     {
-        fprintf(stderr, "usage: tumblox_floor [QUADS[xROWS] [FRAMES REPORT]]\n");
+        fprintf(stderr, "usage: tumblox_floor [QUADS[xROWS[xTEXTURES]] [FRAMES REPORT]]\n");
         return 2;
     }
     FrameProbe::Configure(WARMUP_FRAMES, frames, argc > 3 ? argv[3] : nullptr, Finish);
