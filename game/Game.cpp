@@ -176,6 +176,10 @@ void MovePointerOver(Frame* frame, float dx, float dy)
 void Init()
 {
     Device::Init(Device::Callbacks{OnClose, Display, Step});
+    // Without a window there is nothing to play; the score tables are not
+    // even read, so that nothing can overwrite them.
+    if (!Device::IsReady())
+        return;
     Device::SetUpdatesPerSecond(50);
     Input::onKeyDown = OnKeyDown;
     Input::onKeyUp = OnKeyUp;

@@ -104,11 +104,14 @@ int main(int argc, char** argv)
                           FrameProbe::StepEnd};
     }
     Game::Init();
+    if (!Device::IsReady())
+        return 1;
     if (frames > 0)
         glutDisplayFunc(Display);
     if (!SetUp(scene))
         return 2;
     glutTimerFunc(1, Device::OnFrameTimer, 0);
     glutMainLoop();
+    Device::Shutdown();
     return 0;
 }

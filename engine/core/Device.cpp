@@ -65,6 +65,8 @@ int RemainingMilliseconds(int periodMs, double workSeconds)
 void Init(const Callbacks& callbacks)
 {
     Window::Init(callbacks.onClose, callbacks.display);
+    if (!Window::glReady)
+        return;
     KyE::Graphic::Effect::ShaderReplacements::Add("#header uniforms", &uniformHeader);
     KyE::Graphic::Effect::ShaderReplacements::Add("#name", &nameDirective);
     UniformManager::Init();
@@ -150,9 +152,14 @@ void StopWorker()
     }
 }
 
+bool IsReady()
+{
+    return Window::glReady;
+}
+
 void Shutdown()
 {
-    if (closing)
+    if (closing || !Window::glReady)
         return;
     closing = true;
     activeCamera = nullptr;

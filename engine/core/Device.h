@@ -34,7 +34,11 @@ struct Probes
 };
 extern Probes probes;
 
+// When the window or the OpenGL entry points cannot be had (logged as
+// fatal), nothing else is set up and IsReady stays false: the application
+// must not go on to use OpenGL, and the main loop must not be entered.
 void Init(const Callbacks& callbacks);
+bool IsReady();
 void OnFrameTimer(int value);
 void UpdateThreadMain();
 void ResetBindings();

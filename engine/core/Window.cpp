@@ -13,6 +13,7 @@ float aspect = 1.3333333f;
 float invWidth = 0.00125f;
 float invHeight = 0.0016666667f;
 int windowId = 0;
+bool glReady = false;
 void (*onClose)() = nullptr;
 
 void Init(void (*closeHandler)(), void (*display)())
@@ -35,7 +36,10 @@ void Init(void (*closeHandler)(), void (*display)())
     if (glewResult != GLEW_OK)
         LogFatal("%s", reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
     else
+    {
         glGetError(); // GLEW's probing leaves an error behind in a core context
+        glReady = windowId >= 1;
+    }
 
     const GLubyte* version = glGetString(GL_VERSION);
     LogInfo("OpenGL Max Version: %s\n", version ? reinterpret_cast<const char*>(version) : "unknown");

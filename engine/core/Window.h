@@ -12,6 +12,9 @@ extern float invHeight;
 
 // freeglut's identifier of the main window; below 1 when creation failed.
 extern int windowId;
+// Whether the OpenGL entry points were loaded: nothing may call OpenGL 3
+// functions without them.
+extern bool glReady;
 
 // Creates the window and its OpenGL 3.3 context, sets the default render
 // state and registers the display and close callbacks.

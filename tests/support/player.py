@@ -21,25 +21,24 @@ class BoardView:
         return (self.left + (x + 0.5) * self.cell, self.top + (y + 0.5) * self.cell)
 
     def sample_points(self, x, y):
-        """Points inside a block's body, away from its emblem and its rim."""
+        """A ring of points over a block's body, around its emblem."""
         c = self.cell
         px, py = self.left + x * c, self.top + y * c
-        return [(px + c * fx, py + c * fy) for fx, fy in
-                ((0.22, 0.5), (0.78, 0.5), (0.5, 0.22), (0.5, 0.78))]
+        steps = (0.18, 0.3, 0.7, 0.82)
+        return [(px + c * fx, py + c * fy) for fx in steps for fy in steps
+                if not (fx in (0.3, 0.7) and fy in (0.3, 0.7))]
 
 
 def _colour_at(image, points):
+    """The median of the samples, channel by channel: the body's colour,
+    whatever the emblem, the highlight or the rim cover of some of them."""
     pixels = image.load()
-    best = None
-    for px, py in points:
-        r, g, b = pixels[int(px), int(py)][:3]
-        # The brightest of the samples: the emblem or shading may darken some.
-        if best is None or r + g + b > sum(best):
-            best = (r, g, b)
-    return best
+    samples = [pixels[int(px), int(py)][:3] for px, py in points]
+    middle = len(samples) // 2
+    return tuple(sorted(channel)[middle] for channel in zip(*samples))
 
 
-def read_grid(image, view, empty_threshold=40, tolerance=60):
+def read_grid(image, view, empty_threshold=40, tolerance=40):
     """Returns rows x 16 colour classes (None for an empty cell) and the
     representative colour of each class."""
     classes = []
@@ -52,7 +51,7 @@ def read_grid(image, view, empty_threshold=40, tolerance=60):
                 row.append(None)
                 continue
             for index, ref in enumerate(classes):
-                if sum(abs(a - b) for a, b in zip(colour, ref)) <= tolerance:
+                if max(abs(a - b) for a, b in zip(colour, ref)) <= tolerance:
                     row.append(index)
                     break
             else:

@@ -135,6 +135,17 @@ class GameProcess:
         g = self.window.get_geometry()
         return g.width, g.height
 
+    def wait_size(self, width, height, timeout=5.0):
+        """Waits for the window to take a size (leaving full screen is not
+        immediate); then lets a frame or two be drawn at it."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.size() == (width, height):
+                time.sleep(0.15)
+                return True
+            time.sleep(0.05)
+        raise AssertionError("window is %dx%d, not %dx%d" % (self.size() + (width, height)))
+
     def screenshot(self, path=None):
         # Read from the root: the GL window's own visual may not match it.
         x, y, w, h = self.geometry()

@@ -213,3 +213,30 @@ TEST_F(GUIDraw, FrameDrawsItsChildrenWithoutTheDepthTest)
     frame.Draw();
     EXPECT_EQ(LitBox(20).count, 0);
 }
+
+TEST_F(GUIDraw, SetupKeepsThirtyOneCharactersAndTakesTheButtonTextures)
+{
+    Frame frame(-1.0f, -1.0f, 2.0f, 2.0f);
+    Button* b = static_cast<Button*>(frame.AddObject(GUIBase::TYPE_BUTTON, "b"));
+    testing::internal::CaptureStderr();
+    b->Setup(-0.5f, 0.0f, 1.0f, 0.16f, "0123456789012345678901234567890123456789");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(b->caption, "0123456789012345678901234567890");
+    EXPECT_TRUE(b->flags & GUIBase::FLAG_VISIBLE);
+    EXPECT_FLOAT_EQ(b->height, 0.16f);
+    // The standard images, where the tests run beside the generated ones.
+    if (access("textures/KyMinGUI_Button_H.kyt", R_OK) == 0)
+    {
+        EXPECT_NE(b->texture, nullptr);
+        EXPECT_NE(b->hoverTexture, nullptr);
+        EXPECT_NE(b->downTexture, nullptr);
+        EXPECT_EQ(errors.find("Error:"), std::string::npos) << errors;
+    }
+    else
+    {
+        EXPECT_NE(errors.find("[Button::SetHoverTexture] Cannot load the texture!"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("[Button::SetDownTexture] Cannot load the texture!"), std::string::npos) << errors;
+    }
+    b->Setup(-0.5f, 0.0f, 1.0f, 0.16f, nullptr);
+    EXPECT_STREQ(b->caption, "");
+}
