@@ -22,6 +22,7 @@
 namespace Device
 {
 Camera* activeCamera = nullptr;
+Probes probes = {nullptr, nullptr, nullptr, nullptr};
 
 namespace
 {
@@ -91,6 +92,8 @@ void OnFrameTimer(int)
 {
     if (closing || glutGetWindow() == 0)
         return;
+    if (probes.frameStart != nullptr)
+        probes.frameStart();
     ElapsedSeconds(1);
     if (activeCamera != nullptr)
     {
@@ -100,6 +103,8 @@ void OnFrameTimer(int)
     glutPostRedisplay();
     ResetBindings();
     glutSwapBuffers();
+    if (probes.frameSwapped != nullptr)
+        probes.frameSwapped();
     int delay = RemainingMilliseconds(FRAME_PERIOD_MS, ElapsedSeconds(1));
     glutTimerFunc(static_cast<unsigned int>(delay), OnFrameTimer, 0);
 }
@@ -111,7 +116,11 @@ void UpdateThreadMain()
     while (updateStep != nullptr && workerRunning.load())
     {
         ElapsedSeconds(0);
+        if (probes.stepStart != nullptr)
+            probes.stepStart();
         updateStep();
+        if (probes.stepEnd != nullptr)
+            probes.stepEnd();
         int period = 1000 / GetUpdatesPerSecond();
         int delay = RemainingMilliseconds(period, ElapsedSeconds(0));
         if (delay > 0)

@@ -22,6 +22,18 @@ void SetUpdatesPerSecond(int rate);
 // commits the uniform buffers. Main thread only.
 extern Camera* activeCamera;
 
+// Measuring hooks, never set by the game: a benchmark build of it records
+// the thread CPU time of each frame and step through them. Set them before
+// Init; the frame hooks run on the main thread, the step hooks on the worker.
+struct Probes
+{
+    void (*frameStart)();    // first thing in each frame tick
+    void (*frameSwapped)();  // right after the tick's buffer swap
+    void (*stepStart)();
+    void (*stepEnd)();
+};
+extern Probes probes;
+
 // When the window or the OpenGL entry points cannot be had (logged as
 // fatal), nothing else is set up and IsReady stays false: the application
 // must not go on to use OpenGL, and the main loop must not be entered.

@@ -52,6 +52,11 @@ void Init()
         textureRow1Location = textureProgram->GetUniformLocation("vTransform2x3_1");
         textureRow2Location = textureProgram->GetUniformLocation("vTransform2x3_2");
         textureSamplerLocation = textureProgram->GetUniformLocation("Texture0");
+        // A program keeps its uniforms: the sampler reads unit 0 for good,
+        // so no draw has to say so again.
+        glUseProgram(textureProgram->program);
+        glUniform1i(textureSamplerLocation, 0);
+        glUseProgram(0);
     }
 
     colourProgram = KyE::ResourceManager::GetShader(VERTEX_SOURCE, COLOUR_FRAGMENT_SOURCE);
@@ -95,7 +100,6 @@ void DrawTexturedRect(const KyE::Graphic::Material::Texture* texture, float x, f
         return;
     BindingCache::BindTexture(texture->target, texture->textureName);
     glUseProgram(textureProgram->program);
-    glUniform1i(textureSamplerLocation, 0);
     glBindVertexArray(quadVertexArray);
     glUniform3f(textureRow1Location, width, 0.0f, x);
     glUniform3f(textureRow2Location, 0.0f, height, y);

@@ -43,6 +43,11 @@ void CreateTextProgram()
         textTexCoordsLocation = textProgram->GetUniformLocation("vTexCoords");
         textSamplerLocation = textProgram->GetUniformLocation("Texture0");
         textColourLocation = textProgram->GetUniformLocation("vColor");
+        // Set once: a program keeps its uniforms, and the atlas is always
+        // on unit 0.
+        glUseProgram(textProgram->program);
+        glUniform1i(textSamplerLocation, 0);
+        glUseProgram(0);
     }
 }
 
@@ -255,7 +260,6 @@ void Font::DrawText(const char* text, const Matrix2x3& transform, const float* c
 
         BindingCache::BindTexture(texture->target, texture->textureName);
         glUseProgram(textProgram->program);
-        glUniform1i(textSamplerLocation, 0);
         glUniform3f(textColourLocation, colour[0], colour[1], colour[2]);
         glBindVertexArray(Draw2D::quadVertexArray);
 
