@@ -76,8 +76,8 @@ Colour ShadeBody(const BlockStyle& style, float x, float y, float d)
     lum *= 1.08f - 0.16f * ((x + y) / (2.0f * blockSize));
     Colour c = ScaleColour(base, lum);
 
-    float spec = std::pow(std::max(Dot(normal, halfway), 0.0f), 60.0f);
-    c = MixColour(c, {1, 1, 1, 1}, Clamp01(spec * 0.8f));
+    float specular = std::pow(std::max(Dot(normal, halfway), 0.0f), 60.0f);
+    c = MixColour(c, {1, 1, 1, 1}, Clamp01(specular * 0.8f));
 
     // Soft gloss: an elliptical sheen in the upper-left part of the face.
     float gu = (x - 24.0f) / 19.0f, gv = (y - 19.0f) / 11.0f;
