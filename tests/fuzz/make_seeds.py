@@ -6,6 +6,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from scorefile import crc32_msb  # noqa: E402
+
 
 def kyt(fmt, width, height, depth=1, levels=1, size_code=0, no_data=0):
     header = b"KTex" + struct.pack("<HHHHIHH", fmt, width, height, depth, no_data, levels, size_code) + bytes(8)
@@ -60,23 +63,12 @@ SEEDS = {
 }
 
 
-def score_crc(data):
-    reg = 0
-    for byte in data:
-        for bit in range(7, -1, -1):
-            top = (reg >> 31) & 1
-            reg = (reg << 1) & 0xFFFFFFFF
-            if top != ((byte >> bit) & 1):
-                reg ^= 0x04C11DB7
-    return reg
-
-
 def score(entries):
     body = b"Simple".ljust(24, b"\0")
     for i in range(12):
         name, points, when = entries[i] if i < len(entries) else (b"", 0, 0)
         body += name.ljust(24, b"\0")[:24] + struct.pack("<iIq", points, 0, when)
-    return body + struct.pack("<II", score_crc(body), 0)
+    return body + struct.pack("<II", crc32_msb(body), 0)
 
 
 def font(line_height, width, height):
