@@ -53,11 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     memset(&ScoreTable::tables[0], 0xA5, sizeof ScoreTable::tables[0]);
     ScoreTable::LoadAll();
 
-    const bool accepted = size >= SCORE_TABLE_BYTES &&
-                       ScoreTable::Checksum(data, SCORE_CHECKED_BYTES) ==
-                           (uint32_t(data[504]) | uint32_t(data[505]) << 8 | uint32_t(data[506]) << 16 |
-                            uint32_t(data[507]) << 24) &&
-                       data[508] == 0 && data[509] == 0 && data[510] == 0 && data[511] == 0;
+    // A short file reads as if the missing bytes were zero, and then the
+    // checksum decides, as for any file; only the first 512 bytes count.
+    unsigned char file512[SCORE_TABLE_BYTES] = {};
+    memcpy(file512, data, size < SCORE_TABLE_BYTES ? size : SCORE_TABLE_BYTES);
+    const bool accepted = ScoreTable::Checksum(file512, SCORE_CHECKED_BYTES) ==
+                              (uint32_t(file512[504]) | uint32_t(file512[505]) << 8 |
+                               uint32_t(file512[506]) << 16 | uint32_t(file512[507]) << 24) &&
+                          file512[508] == 0 && file512[509] == 0 && file512[510] == 0 && file512[511] == 0;
     for (int t = 0; t < SCORE_TABLES; ++t)
     {
         const ScoreTable& table = ScoreTable::tables[t];
@@ -80,9 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (int i = 0; i < SCORE_ENTRIES; ++i)
             {
                 const int at = 24 + 40 * i;
-                if (memcmp(encoded + at + 24, data + at + 24, 16) != 0)
+                if (memcmp(encoded + at + 24, file512 + at + 24, 16) != 0)
                     Fail("an entry's numbers changed on the way in");
-                if (memcmp(encoded + at, data + at, SCORE_NAME_SIZE - 1) != 0)
+                if (memcmp(encoded + at, file512 + at, SCORE_NAME_SIZE - 1) != 0)
                     Fail("an entry's name changed on the way in");
             }
         }

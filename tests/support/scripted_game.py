@@ -22,6 +22,12 @@ def pause(seconds):
     time.sleep(seconds * SLOW)
 
 
+def playing(image):
+    """The score line stands in the top-left corner only while a game runs."""
+    region = image.crop((0, 0, 90, 30))
+    return sum(1 for p in region.getdata() if max(p) > 60) > 40
+
+
 def say(text):
     print("scripted game: %s" % text, flush=True)
 
@@ -41,9 +47,14 @@ def main():
         pause(0.5)
         game.click(*button("Simple"))
         pause(1.0)
+        # Under the checker a frame can take seconds: wait for the board.
+        deadline = time.time() + 90
+        while not playing(game.screenshot()) and time.time() < deadline:
+            time.sleep(1.0)
+        say("board up" if playing(game.screenshot()) else "no board after 90 s")
         view = player.BoardView(WIDTH, HEIGHT, 11)
         for _ in range(4):
-            grid, _ = player.read_grid(player.wait_settled(game, view, timeout=8), view)
+            grid, _ = player.read_grid(player.wait_settled(game, view, timeout=30, interval=1.5), view)
             groups = player.removable_groups(grid)
             if not groups:
                 break
