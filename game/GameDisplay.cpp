@@ -62,11 +62,11 @@ void Text(const char* text, float size, float x, float y)
         font->DrawTextAt(text, size, textColour, 1.0f, x, y);
 }
 
-// A name as stored: at most 23 characters, whatever the file held.
-void CopyName(char (&out)[SCORE_NAME_SIZE], const ScoreEntry& entry)
+// A name or title as stored: at most 23 characters, whatever a file held.
+void CopyField(char (&out)[SCORE_NAME_SIZE], const char (&field)[SCORE_NAME_SIZE])
 {
-    size_t length = strnlen(entry.name, SCORE_NAME_SIZE - 1);
-    std::memcpy(out, entry.name, length);
+    size_t length = strnlen(field, SCORE_NAME_SIZE - 1);
+    std::memcpy(out, field, length);
     out[length] = '\0';
 }
 
@@ -92,9 +92,7 @@ void DrawEndOfGame(const Snapshot& s)
 void DrawTitle(const ScoreTable& table, float size, float x)
 {
     char title[SCORE_NAME_SIZE];
-    size_t length = strnlen(table.title, SCORE_NAME_SIZE - 1);
-    std::memcpy(title, table.title, length);
-    title[length] = '\0';
+    CopyField(title, table.title);
     Text(title, size, x, 0.9f);
 }
 
@@ -114,7 +112,7 @@ void DrawScores(const Snapshot& s)
         LocalDate date;
         ToLocalDate(entry.time, date);
         char name[SCORE_NAME_SIZE];
-        CopyName(name, entry);
+        CopyField(name, entry.name);
         char row[96];
         snprintf(row, sizeof row, "%.2d.%.2d.%d   %s : %d", date.day, date.month, date.year, name, entry.score);
         Text(row, 0.06f, -0.5f, 0.7f - static_cast<float>(i) * 0.13f);
