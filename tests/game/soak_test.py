@@ -248,6 +248,10 @@ def main():
                 problems.append("the game died with status %s" % game.proc.returncode)
                 break
             if rss_start is None and time.time() - started >= min(60.0, seconds / 2):
+                # Both samples in the same state, the window back at its own
+                # size: a frame buffer sized for a tiny or a full-screen
+                # window in between would otherwise read as growth or loss.
+                soak.restore()
                 rss_start = rss_kib(game.proc.pid)
         if game.alive():
             soak.restore()
