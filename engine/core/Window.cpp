@@ -2,6 +2,7 @@
 
 #include "engine/core/Device.h"
 #include "engine/core/Log.h"
+#include "platform/HeapTuning.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
@@ -18,6 +19,9 @@ void (*onClose)() = nullptr;
 
 void Init(void (*closeHandler)(), void (*display)())
 {
+    // Before the context exists, so the renderer's first frames already
+    // reuse their memory.
+    KyHeap_KeepFrameMemory();
     int argc = 0;
     glutInit(&argc, nullptr);
     glutInitContextVersion(3, 3);

@@ -236,14 +236,7 @@ def main():
     seed = int(os.environ.get("TUMBLOX_SOAK_SEED", "20261209"))
     sanitized = bool(os.environ.get("TUMBLOX_SANITIZED"))
     prefix = os.environ.get("TUMBLOX_SOAK_PREFIX", "").split()
-    # glibc raises its mmap threshold each time a large block is freed, so the
-    # frame buffers of one window size, freed on a resize, stay in the heap
-    # and the resident size follows the resize history rather than live
-    # memory (measured: 117 MB, then 210 MB after three F11 round trips, with
-    # nothing leaked). A fixed threshold returns them, so growth means a leak.
-    tunables = ":".join(t for t in (os.environ.get("GLIBC_TUNABLES"), "glibc.malloc.mmap_threshold=131072") if t)
-    game = GameProcess(sys.argv[1], prefix=prefix, env={"GLIBC_TUNABLES": tunables}).start(
-        timeout=90 if prefix or sanitized else 20)
+    game = GameProcess(sys.argv[1], prefix=prefix).start(timeout=90 if prefix or sanitized else 20)
     soak = Soak(game, seed, seconds)
     problems = []
     started = time.time()
