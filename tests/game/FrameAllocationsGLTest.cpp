@@ -21,17 +21,10 @@
 #include <gtest/gtest.h>
 #include <new>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define SANITIZER_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SANITIZER_ALLOCATOR 1
-#endif
+#include "tests/support/SanitizerAllocator.h"
 
 // A sanitizer brings its own malloc and operator new; this file's would clash.
-#if defined(__GLIBC__) && !defined(SANITIZER_ALLOCATOR)
+#if defined(__GLIBC__) && !defined(TEST_SANITIZER_ALLOCATOR)
 extern "C" void* __libc_malloc(size_t size);
 extern "C" char __executable_start;
 extern "C" char etext;

@@ -7,17 +7,10 @@
 #include <malloc.h>
 #endif
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define SANITIZER_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SANITIZER_ALLOCATOR 1
-#endif
+#include "tests/support/SanitizerAllocator.h"
 
 // A sanitizer's allocator replaces glibc's and ignores its settings.
-#if defined(__GLIBC__) && !defined(SANITIZER_ALLOCATOR)
+#if defined(__GLIBC__) && !defined(TEST_SANITIZER_ALLOCATOR)
 namespace
 {
 // Keeps the compiler from pairing an allocation with its free and dropping both.
