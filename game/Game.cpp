@@ -123,25 +123,12 @@ void BuildNameEntry()
         LogOutOfMemory(sizeof(Frame));
         return;
     }
-    nameField = new (std::nothrow) TextField(nameFrame);
+    // Made as any element of a frame is: named, in the frame's table, with
+    // the frame's font and text colour. The frame does not destroy text
+    // fields, so the game keeps owning it.
+    nameField = static_cast<TextField*>(nameFrame->AddObject(GUIBase::TYPE_TEXT_FIELD, "PlayerName"));
     if (nameField == nullptr)
-    {
-        LogOutOfMemory(sizeof(TextField));
         return;
-    }
-    static const char NAME[] = "PlayerName";
-    nameField->name = static_cast<char*>(malloc(sizeof(NAME)));
-    if (nameField->name != nullptr)
-        memcpy(nameField->name, NAME, sizeof(NAME));
-    else
-        LogOutOfMemory(sizeof(NAME));
-    KyE::ADT::ADTElement* entry =
-        nameField->name != nullptr ? nameFrame->children.Insert(nameField, nameField->name) : nullptr;
-    if (entry == nullptr || entry->Data != nameField)
-        LogError("[Frame::AddObject] Could not insert the new GUI-Element.");
-    nameField->font = nameFrame->font;
-    for (int i = 0; i < 4; ++i)
-        nameField->textColour[i] = nameFrame->textColour[i];
     nameField->Setup(-0.5f, -0.18f, 1.0f, 0.16f, 0.08f);
     for (int i = 0; i < 4; ++i)
     {
