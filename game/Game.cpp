@@ -14,8 +14,6 @@
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/Texture.h"
 #include <GL/freeglut.h>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 
 using KyE::Graphic::GUI::Button;
