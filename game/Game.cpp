@@ -79,10 +79,10 @@ const MenuEntry MENU[] = {
 };
 
 // Panels for a button whose face textures are missing, so the menu stays
-// usable without them.
-const float BUTTON_COLOUR[4] = {0.20f, 0.28f, 0.42f, 1.0f};
-const float BUTTON_HOVER_COLOUR[4] = {0.30f, 0.40f, 0.60f, 1.0f};
-const float BUTTON_DOWN_COLOUR[4] = {0.14f, 0.19f, 0.29f, 1.0f};
+// usable without them: light, like the faces, for the black captions.
+const float BUTTON_COLOUR[4] = {0.78f, 0.82f, 0.89f, 1.0f};
+const float BUTTON_HOVER_COLOUR[4] = {0.98f, 0.87f, 0.58f, 1.0f};
+const float BUTTON_DOWN_COLOUR[4] = {0.85f, 0.71f, 0.42f, 1.0f};
 const float FIELD_COLOUR[4] = {0.12f, 0.14f, 0.20f, 1.0f};
 
 void BuildMenu()
@@ -93,9 +93,6 @@ void BuildMenu()
         LogOutOfMemory(sizeof(Frame));
         return;
     }
-    // Light captions over the dark button faces.
-    for (int i = 0; i < 4; ++i)
-        menuFrame->textColour[i] = textColour[i];
     for (const MenuEntry& entry : MENU)
     {
         Button* button = static_cast<Button*>(menuFrame->AddObject(GUIBase::TYPE_BUTTON, entry.name));

@@ -41,8 +41,9 @@ void Button(Sheet& sheet, const Image& face, const char* caption, bool focused, 
     DrawPreview(sheet.image, face, x, y, guiWidth, guiHeight, PreviewBlend::Opaque);
     float s = windowHeight * 0.16f * 0.03f * 0.7f;
     float sx = windowAspect * s * 0.5f, sy = s * 0.5f;
+    // Black captions (the menu frame's text colour), lifted on the focused button.
     float h = focused ? 0.2f : 0.0f;
-    Colour colour = {gameText.r + h, gameText.g + h, gameText.b + h, 1.0f};
+    Colour colour = {h, h, h, 1.0f};
     // Centred by whole font pixels, as the text drawing does.
     float left = x + guiWidth * 0.5f - static_cast<float>(PreviewTextWidth(sheet.font, caption) / 2) * sx;
     float top = y + guiHeight * 0.5f - sheet.font.lineHeight * 0.5f * sy;
@@ -102,7 +103,8 @@ Image PaintContactSheet(const std::vector<Image>& blocks, const std::vector<Imag
     y = Label(sheet, "Button: normal, hover, down; the name field while typing", y);
     Button(sheet, faces[0], "Simple", false, margin, y);
     Button(sheet, faces[1], "Succeeding", true, margin + guiWidth + 8, y);
-    Button(sheet, faces[2], "Show Score", false, margin, y + guiHeight + 12);
+    // A pressed button has the pointer over it, so it has the focus too.
+    Button(sheet, faces[2], "Show Score", true, margin, y + guiHeight + 12);
     NameField(sheet, faces[3], "Player One", margin + guiWidth + 8, y + guiHeight + 12);
     y += 2 * (guiHeight + 12) + margin;
 

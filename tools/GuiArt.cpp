@@ -22,15 +22,15 @@ struct FaceStyle
 FaceStyle StyleOf(GuiFace face)
 {
     switch (face) {
-    case GuiFace::Button:
-        return {ColourFromHex(0x3A4B72), ColourFromHex(0x1A2239), ColourFromHex(0x080B14),
-                ColourFromHex(0x8FA3CF), -1.0f, 0.16f, 0.0f};
-    case GuiFace::ButtonHover:
-        return {ColourFromHex(0x4A67A3), ColourFromHex(0x2A4070), ColourFromHex(0xA8CCFF),
-                ColourFromHex(0xD4E3FF), -1.0f, 0.12f, 0.0f};
-    case GuiFace::ButtonDown:
-        return {ColourFromHex(0x121829), ColourFromHex(0x3A4D7A), ColourFromHex(0x080B14),
-                ColourFromHex(0x7D92C4), 1.0f, 0.0f, 0.8f};
+    case GuiFace::Button: // light silver-blue, raised
+        return {ColourFromHex(0xD5DDEB), ColourFromHex(0x98A8C6), ColourFromHex(0x39466A),
+                ColourFromHex(0xFFFFFF), -1.0f, 0.22f, 0.0f};
+    case GuiFace::ButtonHover: // warm and lighter, with a gold rim
+        return {ColourFromHex(0xFFF9E6), ColourFromHex(0xF6D27A), ColourFromHex(0x9A6A08),
+                ColourFromHex(0xFFFFFF), -1.0f, 0.30f, 0.0f};
+    case GuiFace::ButtonDown: // the hover look pressed in: deeper gold, sunk
+        return {ColourFromHex(0xCFA850), ColourFromHex(0xF0D287), ColourFromHex(0x7A5206),
+                ColourFromHex(0xFFF1C8), 1.0f, 0.0f, 0.35f};
     case GuiFace::Edit:
         return {ColourFromHex(0x161D2C), ColourFromHex(0x1F293C), ColourFromHex(0x5B6E97),
                 ColourFromHex(0x3B4A69), 1.0f, 0.0f, 0.7f};

@@ -3,8 +3,9 @@
 // and the text field ("KyMinGUI_Edit"). They are painted at the size they
 // cover in the 960 x 600 window (1.0 x 0.16 of the view: 480 x 48 pixels),
 // so they are drawn texel for texel there and enlarged smoothly in full
-// screen, and their rims keep their width. Faces are mid to dark so that the
-// light caption and field text stay readable over them.
+// screen, and their rims keep their width. The button faces are light, for
+// the dark captions the menu draws on them; the field is dark, for its light
+// text.
 
 #include "tools/Image.h"
 
