@@ -242,7 +242,9 @@ void ScoreTable::SaveAll()
 void ScoreTable::Insert(int t, int score)
 {
     pendingEntry = nullptr;
-    if (t < 0 || t >= SCORE_TABLES || score <= 0)
+    // No floor on the score: a signed comparison alone places it, so even 0
+    // goes above a negative entry that a valid file may hold.
+    if (t < 0 || t >= SCORE_TABLES)
         return;
     ScoreTable& table = tables[t];
     for (int i = 0; i < SCORE_ENTRIES; ++i)

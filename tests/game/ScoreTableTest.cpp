@@ -318,7 +318,9 @@ TEST_F(Scores, InsertionAtTiesAtTheLastPlaceAndBelowIt)
     // Best of all: place 1.
     ScoreTable::Insert(0, 5000);
     EXPECT_EQ(ScoreTable::pendingEntry, table.entries[0].name);
-    // Zero, negative and unknown tables never enter.
+    // Zero and negative scores are placed by the signed comparison alone:
+    // below every used entry, and so nowhere in a full table of positive
+    // scores; unknown tables never enter.
     ScoreTable::Insert(0, 0);
     EXPECT_EQ(ScoreTable::pendingEntry, nullptr);
     ScoreTable::Insert(0, -5);
@@ -326,6 +328,22 @@ TEST_F(Scores, InsertionAtTiesAtTheLastPlaceAndBelowIt)
     ScoreTable::Insert(-1, 9999);
     EXPECT_EQ(ScoreTable::pendingEntry, nullptr);
     EXPECT_EQ(table.entries[0].score, 5000);
+
+    // A valid file may hold negative scores: 0 and -15 go above the first
+    // entry they beat.
+    ScoreTable& negative = ScoreTable::tables[1];
+    negative.entries[0].score = 30;
+    for (int i = 1; i < SCORE_ENTRIES; ++i)
+        negative.entries[i].score = -10 * i;
+    ScoreTable::Insert(1, 0);
+    EXPECT_EQ(ScoreTable::pendingEntry, negative.entries[1].name);
+    EXPECT_EQ(negative.entries[1].score, 0);
+    EXPECT_EQ(negative.entries[2].score, -10);
+    ScoreTable::Insert(1, -15);
+    EXPECT_EQ(ScoreTable::pendingEntry, negative.entries[3].name);
+    EXPECT_EQ(negative.entries[3].score, -15);
+    EXPECT_EQ(negative.entries[4].score, -20);
+    EXPECT_EQ(negative.entries[11].score, -90);
 }
 
 TEST_F(Scores, IntoAnEmptyTableAndNameLengths)
