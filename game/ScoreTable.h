@@ -47,9 +47,11 @@ struct ScoreTable
     // an empty table, without a message.
     static void LoadAll();
     // Writes the four files, each replaced atomically: a temporary file
-    // beside it is written and flushed to disk, then renamed over it. A
-    // failed save is logged and leaves the old file as it was; the other
-    // tables are still saved.
+    // beside it (beside the file a link points to) is written with its
+    // permission bits and flushed to disk, then renamed over it. Where no
+    // temporary file may be made, a writable file is rewritten in place. A
+    // save that fails both ways is logged and leaves the old file as it
+    // was; the other tables are still saved.
     static void SaveAll();
     // Gives the pending entry its name, cut to 23 characters.
     static void ConfirmName(const char* text);

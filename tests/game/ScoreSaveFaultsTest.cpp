@@ -3,6 +3,7 @@
 // touching the test runner: every score file left on disk must be the whole
 // old one or the whole new one, and a failed save must be logged.
 #include "game/ScoreTable.h"
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -215,9 +216,12 @@ TEST_F(SaveFaults, AKilledSaveLeavesEveryFileWholeOldOrNew)
     EXPECT_GT(midSave, 0);
 }
 
-TEST_F(SaveFaults, ADirectoryThatIsNotWritableKeepsTheOldFilesAndLogs)
+TEST_F(SaveFaults, ADirectoryThatIsNotWritableSavesWritableFilesInPlaceAndKeepsAndLogsTheRest)
 {
     SaveGeneration(3);
+    // The first two files are the player's to write, the other two not.
+    for (int t = 0; t < SCORE_TABLES; ++t)
+        ASSERT_EQ(chmod((files / ScoreTable::fileNames[t]).c_str(), t < 2 ? 0666 : 0644), 0);
     ASSERT_EQ(chmod(files.c_str(), 0555), 0);
     const int status = InChild(files, log, [] {
         // The superuser writes anywhere: drop to an ordinary user first.
@@ -233,12 +237,56 @@ TEST_F(SaveFaults, ADirectoryThatIsNotWritableKeepsTheOldFilesAndLogs)
     const std::string text = ReadText(log);
     for (int t = 0; t < SCORE_TABLES; ++t)
     {
-        EXPECT_NE(text.find(std::string("Error: [ScoreTable::SaveAll] Could not save the score file '") +
-                            ScoreTable::fileNames[t] + "': " + std::strerror(EACCES)),
-                  std::string::npos)
-            << text;
-        EXPECT_EQ(GenerationOf(ReadAll(files / ScoreTable::fileNames[t]), t), 3);
+        const std::string line = std::string("Error: [ScoreTable::SaveAll] Could not save the score file '") +
+                                 ScoreTable::fileNames[t] + "': " + std::strerror(EACCES);
+        EXPECT_EQ(text.find(line) != std::string::npos, t >= 2) << text;
+        EXPECT_EQ(GenerationOf(ReadAll(files / ScoreTable::fileNames[t]), t), t < 2 ? 4 : 3);
     }
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+}
+
+TEST_F(SaveFaults, LinkedScoreFilesAreSavedIntoTheirTargetsAndStayLinks)
+{
+    const fs::path elsewhere = directory / "elsewhere";
+    fs::create_directory(elsewhere);
+    SaveGeneration(3);
+    // simple: a relative link; arcade: an absolute one; succeed: a link to
+    // a link; tetris: a link to a file not made yet. Each target has its
+    // own permission bits.
+    const char* const targets[SCORE_TABLES] = {"a.score", "b.score", "c.score", "d.score"};
+    for (int t = 0; t < 3; ++t)
+    {
+        fs::rename(files / ScoreTable::fileNames[t], elsewhere / targets[t]);
+        ASSERT_EQ(chmod((elsewhere / targets[t]).c_str(), 0640), 0);
+    }
+    fs::remove(files / ScoreTable::fileNames[3]);
+    fs::create_symlink(fs::path("../elsewhere") / targets[0], files / ScoreTable::fileNames[0]);
+    fs::create_symlink(elsewhere / targets[1], files / ScoreTable::fileNames[1]);
+    fs::create_symlink(elsewhere / targets[2], files / "middle");
+    fs::create_symlink("middle", files / ScoreTable::fileNames[2]);
+    fs::create_symlink(elsewhere / targets[3], files / ScoreTable::fileNames[3]);
+
+    ASSERT_EQ(InChild(files, log,
+                      [] {
+                          umask(022);
+                          FillGeneration(4);
+                          ScoreTable::SaveAll();
+                          return 0;
+                      }),
+              0);
+    EXPECT_EQ(ReadText(log), "");
+    for (int t = 0; t < SCORE_TABLES; ++t)
+    {
+        EXPECT_TRUE(fs::is_symlink(files / ScoreTable::fileNames[t])) << ScoreTable::fileNames[t];
+        EXPECT_EQ(GenerationOf(ReadAll(elsewhere / targets[t]), t), 4) << targets[t];
+        struct stat status;
+        ASSERT_EQ(stat((elsewhere / targets[t]).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, t < 3 ? 0640u : 0644u) << targets[t];
+    }
+    EXPECT_TRUE(fs::is_symlink(files / "middle"));
+    for (const fs::path& folder : {files, elsewhere})
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 TEST_F(SaveFaults, AFullFileSystemKeepsTheOldFilesLogsAndRecovers)
