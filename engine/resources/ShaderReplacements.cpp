@@ -236,15 +236,14 @@ char* ExtractShaderName(const char* source)
     const char* directive = strstr(source, "#name");
     if (directive == nullptr)
         return nullptr;
-    // Without a separator there is no name; stepping over a line end or the
-    // terminating zero would take the next line or read past the text.
-    if (directive[5] == '\0' || directive[5] == '\n')
+    // The character after the directive separates it from the name, whatever
+    // it is; a blank name line gives the empty name. Only a directive that
+    // ends the text has no name: stepping over its zero would read past it.
+    if (directive[5] == '\0')
         return nullptr;
     const char* start = directive + 6;
     const char* end = strchr(start, '\n');
     size_t length = end != nullptr ? static_cast<size_t>(end - start) : strlen(start);
-    if (length == 0)
-        return nullptr;
     if (length > MAX_NAME_LENGTH)
     {
         LogError("[SingleShader::LoadShaderDirect] The name of a shader is to long. It will be shortened to 63 "
