@@ -203,9 +203,15 @@ bool Texture::Load(const RawTexture& rawTexture, const char* name)
         glDeleteTextures(1, &textureName);
         textureName = 0;
     }
+    // OpenGL cannot filter integer texels: with a linear filter such a
+    // texture is incomplete and samples as zero, and it refuses to build
+    // their mipmaps. They get the nearest texel both ways and keep level 0
+    // alone, which the non-mipmapped minification filter samples completely.
+    const int componentKind = format & 0xFF;
+    const bool integerTexels = componentKind == COMPONENT_SIGNED_INTEGER || componentKind == COMPONENT_UNSIGNED_INTEGER;
     glGenTextures(1, &textureName);
     BindingCache::BindTexture(target, textureName);
-    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, integerTexels ? GL_NEAREST : GL_LINEAR);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
 
     const GLint internalFormat = InternalFormatOf(format, componentSize);
@@ -244,11 +250,6 @@ bool Texture::Load(const RawTexture& rawTexture, const char* name)
         d = HalveExtent(d);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, savedAlignment);
-    // OpenGL cannot filter integer texels, so it refuses to build their
-    // mipmaps; such a texture keeps level 0 alone, which its non-mipmapped
-    // minification filter samples completely.
-    const int componentKind = format & 0xFF;
-    const bool integerTexels = componentKind == COMPONENT_SIGNED_INTEGER || componentKind == COMPONENT_UNSIGNED_INTEGER;
     if (rawTexture.generateMipmaps && !integerTexels)
         glGenerateMipmap(target);
     BindingCache::UnbindTexture(target);

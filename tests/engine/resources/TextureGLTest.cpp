@@ -4,11 +4,13 @@
 
 #include "engine/core/BindingCache.h"
 #include "engine/resources/ResourceManager.h"
+#include "tests/support/GLContext.h"
 #include "tests/engine/resources/TextureTestFiles.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace KyE::Graphic::Material;
@@ -181,6 +183,64 @@ TEST(TextureGL, KytOfLargerComponentsAndOtherKinds)
         size_t readBytes = 3 * 2 * c.readBytesPerTexel;
         EXPECT_EQ(ReadBack(loaded.texture, c.pixelFormat, c.dataType, readBytes), texels.substr(0, readBytes));
     }
+}
+
+TEST(TextureGL, IntegerTexelsSampleThroughAnIntegerSampler)
+{
+    // With a linear filter an integer texture is incomplete and samples as
+    // zero: draw the window full with texture() through a usampler2D at the
+    // centre of texel (1, 0), magnified, and read the value back.
+    KytHeader header;
+    header.format = 0x102; // RG, unsigned integer, 16 bits
+    header.componentSize = 1;
+    header.width = 3;
+    header.height = 2;
+    const uint16_t values[12] = {1, 2, 200, 17, 5, 6, 7, 8, 9, 10, 11, 12};
+    std::string texels(reinterpret_cast<const char*>(values), sizeof values);
+    TempFile file(Kyt(header, texels), "kyt");
+    Loaded loaded(file.Path());
+    ASSERT_TRUE(loaded.ok) << loaded.errors;
+
+    const char* vs = "#version 330\nvoid main(){gl_Position = vec4(float((gl_VertexID & 1) * 4 - 1), "
+                     "float((gl_VertexID & 2) * 2 - 1), 0.0, 1.0);}";
+    const char* fs = "#version 330\nuniform usampler2D t;out vec4 c;void main(){"
+                     "uvec4 v = texture(t, vec2(1.5 / 3.0, 0.25));c = vec4(vec2(v.rg), 0.0, 255.0) / 255.0;}";
+    GLuint program = glCreateProgram();
+    for (auto [type, source] : {std::pair<GLenum, const char*>{GL_VERTEX_SHADER, vs}, {GL_FRAGMENT_SHADER, fs}})
+    {
+        GLuint shader = glCreateShader(type);
+        glShaderSource(shader, 1, &source, nullptr);
+        glCompileShader(shader);
+        glAttachShader(program, shader);
+        glDeleteShader(shader);
+    }
+    glLinkProgram(program);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    ASSERT_EQ(linked, GL_TRUE);
+    GLuint vertexArray = 0;
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "t"), 0);
+    BindingCache::BindTexture(loaded.texture.target, loaded.texture.textureName);
+    const GLboolean blend = glIsEnabled(GL_BLEND), depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    EXPECT_EQ(TestGL::PixelAt(20, 20), 0xC81100FFu); // (200, 17, 0, 255)
+    if (blend)
+        glEnable(GL_BLEND);
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
+    BindingCache::UnbindTexture(loaded.texture.target);
+    glUseProgram(0);
+    glBindVertexArray(0);
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteProgram(program);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(TextureGL, KytOfSeveralLevelsUploadsLevelZeroAndGeneratesTheRest)
