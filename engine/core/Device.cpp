@@ -16,7 +16,7 @@
 #include <GL/freeglut.h>
 #include <atomic>
 #include <chrono>
-#include <new>
+#include <exception>
 #include <thread>
 
 namespace Device
@@ -81,11 +81,28 @@ void Init(const Callbacks& callbacks)
     glutMotionFunc(Input::OnMotion);
     glutPassiveMotionFunc(Input::OnMotion);
 
-    updateStep = callbacks.step;
+    StartWorker(callbacks.step);
+}
+
+bool StartWorker(void (*step)())
+{
+    updateStep = step;
     workerRunning.store(true);
-    updateThread = new (std::nothrow) std::thread(UpdateThreadMain);
-    if (updateThread == nullptr)
+    // std::thread reports a start the system refuses (no thread or memory
+    // left) only by throwing; uncaught, that would end the process.
+    try
+    {
+        updateThread = new std::thread(UpdateThreadMain);
+    }
+    catch (const std::exception& refusal)
+    {
+        updateThread = nullptr;
         workerRunning.store(false);
+        LogError("[Device::Init] Could not start the worker thread (%s): the game will not advance.",
+                 refusal.what());
+        return false;
+    }
+    return true;
 }
 
 void OnFrameTimer(int)

@@ -46,6 +46,10 @@ void ResetBindings();
 // handler frees what the step touches.
 void Shutdown();
 
+// Starts the worker thread running step at the worker rate (Init does).
+// When the system refuses a thread, logs it and returns false: the step then
+// never runs, and everything else goes on.
+bool StartWorker(void (*step)());
 // Stops the worker thread and waits for its step to finish; safe to call
 // more than once and when no worker runs.
 void StopWorker();
