@@ -86,8 +86,10 @@ bool ReadFile(const char* name, unsigned char buffer[SCORE_TABLE_BYTES])
     if (!file)
         return false;
     // A longer file is not ours to judge beyond its first 512 bytes: their
-    // checksum decides, and the next save writes exactly 512.
-    std::fread(buffer, 1, SCORE_TABLE_BYTES, file);
+    // checksum decides, and the next save writes exactly 512. A shorter one
+    // leaves the rest of the buffer zero, and the checksum decides as well,
+    // so how much was read does not matter.
+    [[maybe_unused]] const size_t bytesRead = std::fread(buffer, 1, SCORE_TABLE_BYTES, file);
     std::fclose(file);
     return true;
 }

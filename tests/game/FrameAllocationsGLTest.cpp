@@ -130,7 +130,7 @@ TEST(FrameAllocations, NoScreenAllocatesOnItsFrames)
         std::strcpy(ScoreTable::tables[t].title, ScoreTable::titles[t]);
         for (int e = 0; e < SCORE_ENTRIES; ++e)
         {
-            std::strcpy(ScoreTable::tables[t].entries[e].name, "A rather long player name");
+            std::strcpy(ScoreTable::tables[t].entries[e].name, "A long player name here"); // 23 + 1 bytes, the most a name holds
             ScoreTable::tables[t].entries[e].score = 1000000 - e;
             ScoreTable::tables[t].entries[e].time = 1700000000 + e * 86400;
         }

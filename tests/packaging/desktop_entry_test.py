@@ -5,15 +5,15 @@ import os
 import subprocess
 import sys
 
+import checkers
+
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PACKAGING = os.path.join(TOP, "packaging")
 
 
 def main():
     entry = os.path.join(PACKAGING, "tumblox.desktop")
-    r = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True, timeout=30)
-    assert r.returncode == 0 and not (r.stdout + r.stderr).strip(), \
-        "desktop-file-validate: %s\n%s%s" % (r.returncode, r.stdout, r.stderr)
+    checkers.desktop_entry(entry)
 
     fields = {}
     with open(entry, encoding="utf-8") as f:

@@ -3,13 +3,17 @@ player starts it: from an unrelated directory, with a HOME of its own. The
 menu shows, a short game is played, and after the close the score files lie
 in that user's directory and nowhere else. A second installation elsewhere
 (an upgrade, the old tree removed) keeps the scores; XDG_DATA_HOME moves the
-directory; a broken installation or a missing HOME fail with a message."""
+directory; a broken installation or a missing HOME fail with a message.
+The installed metadata passes the distribution checkers that need no package
+(appstreamcli, desktop-file-validate, man --warnings); the package test runs
+them all, lintian and hardening-check included, on the package."""
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 
+import checkers
 import installed
 
 
@@ -32,6 +36,11 @@ def main():
         prefix = os.path.join(scratch, "prefix")
         install(build_dir, prefix)
         installed.check_tree(prefix, build_dir)
+        checkers.appstream(os.path.join(prefix, checkers.METAINFO))
+        checkers.desktop_entry(os.path.join(prefix, checkers.DESKTOP))
+        checkers.man_page(os.path.join(prefix, checkers.MAN_PAGE))
+        checkers.copyright_file(os.path.join(prefix, "share/doc/tumblox/copyright"),
+                                os.path.join(prefix, "share/doc/tumblox", installed.LICENCE))
 
         home = os.path.join(scratch, "home")
         cwd = os.path.join(scratch, "elsewhere")

@@ -1,8 +1,11 @@
 """The Debian package as scripts/package builds it (cpack), into a scratch
 directory: its control fields, its dependencies checked against the shared
 libraries the binary links on this machine (readelf, ldd, dpkg -S), its file
-list, and the unpacked tree (dpkg-deb -x) started through its launcher as a
-player would, with the score files only in that player's directory."""
+list, the checks a distribution runs on it (lintian --pedantic, hardening-check,
+appstreamcli, desktop-file-validate, man --warnings; see checkers.py), and the
+unpacked tree (dpkg-deb -x) started through its launcher in /usr/games as a
+player would, with the score files only in that player's directory. The
+maintainer is the configured one, and another is taken at configure time."""
 import os
 import re
 import shutil
@@ -10,7 +13,9 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 
+import checkers
 import installed
 
 
@@ -108,6 +113,54 @@ def check_control(deb, build_dir):
     print("Depends: %s" % fields["Depends"])
 
 
+def cache_value(build_dir, name):
+    with open(os.path.join(build_dir, "CMakeCache.txt"), encoding="utf-8") as f:
+        for line in f:
+            m = re.match(r"%s(?::[A-Z]+)?=(.*)$" % re.escape(name), line.rstrip("\n"))
+            if m:
+                return m.group(1)
+    raise AssertionError("%s is not in the cache of %s" % (name, build_dir))
+
+
+def check_maintainer(deb, build_dir, prefix, scratch):
+    """The Maintainer field and the changelog's signature are the configured
+    maintainer, a name and a real address; another one can be configured."""
+    maintainer = cache_value(build_dir, "TUMBLOX_MAINTAINER")
+    assert re.match(r"^[^<>@]+ <[^<>@\s]+@[^<>@\s]+\.[a-z]+>$", maintainer), maintainer
+    assert "localhost" not in maintainer, maintainer
+    assert run("dpkg-deb", "-f", deb, "Maintainer").strip() == maintainer
+    changelog = checkers.gzip_9n(os.path.join(prefix, "share/doc/tumblox/changelog.gz"))
+    assert re.match(r"tumblox \(1\.0\) ", changelog), changelog
+    assert " -- %s  " % maintainer in changelog, "the changelog is not signed by %s" % maintainer
+
+    other = "Somebody Else <somebody@example.org>"
+    configured = os.path.join(scratch, "configured")
+    top = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    run("cmake", "-S", top, "-B", configured, "-DTUMBLOX_MAINTAINER=" + other,
+        "-DTUMBLOX_TESTS=OFF", "-DTUMBLOX_BENCH=OFF", timeout=120)
+    with open(os.path.join(configured, "CPackConfig.cmake"), encoding="utf-8") as f:
+        assert 'set(CPACK_PACKAGE_CONTACT "%s")' % other in f.read(), "the maintainer is not configurable"
+    with open(os.path.join(configured, "packaging/changelog"), encoding="utf-8") as f:
+        assert " -- %s  " % other in f.read(), "the changelog does not follow the configured maintainer"
+    print("Maintainer: %s (and configurable)" % maintainer)
+
+
+def run_checkers(deb, root, prefix, build_dir):
+    """Every distribution checker on the package, each printing its last line."""
+    for name, check in (
+            ("lintian", lambda: checkers.lintian(deb)),
+            ("hardening-check", lambda: checkers.hardening(os.path.join(prefix, checkers.GAME), build_dir)),
+            ("appstreamcli", lambda: checkers.appstream(os.path.join(prefix, checkers.METAINFO), root)),
+            ("desktop-file-validate", lambda: checkers.desktop_entry(os.path.join(prefix, checkers.DESKTOP))),
+            ("man", lambda: checkers.man_page(os.path.join(prefix, checkers.MAN_PAGE)))):
+        started = time.monotonic()
+        last = check()
+        print("%s (%.1f s): %s" % (name, time.monotonic() - started, last))
+    checkers.gzip_9n(os.path.join(prefix, checkers.MAN_PAGE))
+    checkers.copyright_file(os.path.join(prefix, "share/doc/tumblox/copyright"),
+                            os.path.join(prefix, "share/doc/tumblox", installed.LICENCE))
+
+
 def check_contents(deb):
     """The data part lists exactly the installation under /usr, owned by root."""
     files = set()
@@ -118,8 +171,9 @@ def check_contents(deb):
         if not parts[0].startswith("d"):
             assert path.startswith("./usr/"), "outside /usr: %s" % line
             files.add(path[len("./usr/"):])
-    assert files == installed.expected_files(), "package files differ:\n missing %s\n extra %s" % (
-        sorted(installed.expected_files() - files), sorted(files - installed.expected_files()))
+    expected = installed.expected_files("debian")
+    assert files == expected, "package files differ:\n missing %s\n extra %s" % (
+        sorted(expected - files), sorted(files - expected))
 
 
 def main():
@@ -134,17 +188,19 @@ def main():
         root = os.path.join(scratch, "root")
         run("dpkg-deb", "-x", deb, root)
         prefix = os.path.join(root, "usr")
-        installed.check_tree(prefix, build_dir)
+        installed.check_tree(prefix, build_dir, "debian")
+        run_checkers(deb, root, prefix, build_dir)
+        check_maintainer(deb, build_dir, prefix, scratch)
 
         home = os.path.join(scratch, "home")
         cwd = os.path.join(scratch, "elsewhere")
         os.makedirs(home)
         os.makedirs(cwd)
-        installed.play_installed(os.path.join(prefix, "bin/tumblox"), home, cwd)
+        installed.play_installed(os.path.join(prefix, installed.LAUNCHERS["debian"]), home, cwd)
         user = os.path.join(home, ".local/share/tumblox")
         installed.check_user_dir(user, prefix)
         assert os.listdir(cwd) == [], "the game wrote into its start directory: %s" % os.listdir(cwd)
-        assert installed.list_files(prefix) == installed.expected_files(), "the game wrote into the tree"
+        assert installed.list_files(prefix) == installed.expected_files("debian"), "the game wrote into the tree"
         stray = installed.score_files_below(scratch, skip=user)
         assert not stray, "score files outside the user's directory: %s" % stray
     finally:

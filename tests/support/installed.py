@@ -23,11 +23,17 @@ SCORE_FILES = [name for name, _ in scorefile.FILES]
 SIMPLE = (480, 132)
 
 
-def expected_files():
+# Where the launcher lies: bin/ for `cmake --install`, games/ in the Debian
+# package (Debian's place for games); everything else is the same in both.
+LAUNCHERS = {"tree": "bin/tumblox", "debian": "games/tumblox"}
+
+
+def expected_files(layout="tree"):
     """Every file of an installation, relative to its prefix."""
-    files = {"bin/tumblox", "lib/tumblox/tumblox", "share/tumblox/" + FONT,
-             "share/doc/tumblox/" + LICENCE, "share/applications/tumblox.desktop",
-             "share/man/man6/tumblox.6"}
+    files = {LAUNCHERS[layout], "lib/tumblox/tumblox", "share/tumblox/" + FONT,
+             "share/doc/tumblox/" + LICENCE, "share/doc/tumblox/copyright",
+             "share/doc/tumblox/changelog.gz", "share/applications/tumblox.desktop",
+             "share/metainfo/org.tumblox.tumblox.metainfo.xml", "share/man/man6/tumblox.6.gz"}
     files.update("share/tumblox/textures/" + name for name in TEXTURES)
     files.update("share/icons/hicolor/%dx%d/apps/tumblox.png" % (s, s) for s in ICON_SIZES)
     return files
@@ -42,14 +48,14 @@ def list_files(root):
     return found
 
 
-def check_tree(prefix, build_dir):
+def check_tree(prefix, build_dir, layout="tree"):
     """The installed tree holds exactly the expected files, the programs are
     executable, and the assets are the ones the build generated."""
     found = list_files(prefix)
-    expected = expected_files()
+    expected = expected_files(layout)
     assert found == expected, "installed files differ:\n missing %s\n extra %s" % (
         sorted(expected - found), sorted(found - expected))
-    for program in ("bin/tumblox", "lib/tumblox/tumblox"):
+    for program in (LAUNCHERS[layout], "lib/tumblox/tumblox"):
         mode = os.stat(os.path.join(prefix, program)).st_mode
         assert mode & stat.S_IXOTH and mode & stat.S_IXUSR, "%s is not executable" % program
     for name in TEXTURES:
