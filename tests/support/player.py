@@ -29,30 +29,36 @@ class BoardView:
                 if not (fx in (0.3, 0.7) and fy in (0.3, 0.7))]
 
 
+# A cell of a board wider than its window that the window cuts: part of
+# its block is not on the screen, so its colour cannot be told.
+UNSEEN = "?"
+
+
 def _colour_at(image, points):
     """The median of the samples, channel by channel: the body's colour,
-    whatever the emblem, the highlight or the rim cover of some of them.
-    Samples outside the image (a board wider than its window) are left out."""
+    whatever the emblem, the highlight or the rim cover of some of them."""
     pixels = image.load()
-    width, height = image.size
-    samples = [pixels[int(px), int(py)][:3] for px, py in points
-               if 0 <= int(px) < width and 0 <= int(py) < height]
-    if not samples:
-        return (0, 0, 0)
+    samples = [pixels[int(px), int(py)][:3] for px, py in points]
     middle = len(samples) // 2
     return tuple(sorted(channel)[middle] for channel in zip(*samples))
 
 
 def read_grid(image, view, empty_threshold=40, tolerance=40, classes=None):
-    """Returns rows x 16 colour classes (None for an empty cell) and the
-    representative colour of each class. Pass the classes of an earlier
-    read to keep their numbers, so two reads can be compared cell by cell."""
+    """Returns rows x 16 colour classes (None for an empty cell, UNSEEN for
+    one the window cuts) and the representative colour of each class. Pass
+    the classes of an earlier read to keep their numbers, so two reads can
+    be compared cell by cell."""
     classes = list(classes) if classes else []
+    width, height = image.size
     grid = []
     for y in range(view.rows):
         row = []
         for x in range(COLUMNS):
-            colour = _colour_at(image, view.sample_points(x, y))
+            points = view.sample_points(x, y)
+            if not all(0 <= px < width and 0 <= py < height for px, py in points):
+                row.append(UNSEEN)
+                continue
+            colour = _colour_at(image, points)
             if max(colour) < empty_threshold:
                 row.append(None)
                 continue
@@ -147,8 +153,9 @@ def settled(grid, groups, close_up=True):
 
 def differences(seen, expected, refilled=False):
     """The cells in which a board read from the screen differs from the
-    expected one. With `refilled` (Arcade, Tetris), blocks the mode added
-    in the meantime may stand above the expected ones in any column."""
+    expected one; cells it could not see are taken as they should be.
+    With `refilled` (Arcade, Tetris), blocks the mode added in the
+    meantime may stand above the expected ones in any column."""
     rows = len(expected)
     cells = []
     for x in range(COLUMNS):
@@ -156,7 +163,7 @@ def differences(seen, expected, refilled=False):
         for y in range(rows):
             if refilled and y < rows - height:
                 continue
-            if seen[y][x] != expected[y][x]:
+            if seen[y][x] != expected[y][x] and seen[y][x] is not UNSEEN:
                 cells.append((x, y))
     return cells
 
