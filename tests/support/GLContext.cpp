@@ -31,6 +31,10 @@ void DestroyContext()
         // freeglut destroys windows on its next event turn; without one it
         // would do so from its exit handler, running the close callback
         // (which empties the resource registry) after statics are gone.
+        // Work still queued for the window goes first: zink, presenting
+        // through a swapchain of its own, crashes at exit flushing it into
+        // a window that is gone.
+        glFinish();
         glutDestroyWindow(Window::windowId);
         glutMainLoopEvent();
     }

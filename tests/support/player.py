@@ -29,6 +29,11 @@ class BoardView:
                 if not (fx in (0.3, 0.7) and fy in (0.3, 0.7))]
 
 
+# A cell of a board wider than its window that the window cuts: part of
+# its block is not on the screen, so its colour cannot be told.
+UNSEEN = "?"
+
+
 def _colour_at(image, points):
     """The median of the samples, channel by channel: the body's colour,
     whatever the emblem, the highlight or the rim cover of some of them."""
@@ -38,15 +43,22 @@ def _colour_at(image, points):
     return tuple(sorted(channel)[middle] for channel in zip(*samples))
 
 
-def read_grid(image, view, empty_threshold=40, tolerance=40):
-    """Returns rows x 16 colour classes (None for an empty cell) and the
-    representative colour of each class."""
-    classes = []
+def read_grid(image, view, empty_threshold=40, tolerance=40, classes=None):
+    """Returns rows x 16 colour classes (None for an empty cell, UNSEEN for
+    one the window cuts) and the representative colour of each class. Pass
+    the classes of an earlier read to keep their numbers, so two reads can
+    be compared cell by cell."""
+    classes = list(classes) if classes else []
+    width, height = image.size
     grid = []
     for y in range(view.rows):
         row = []
         for x in range(COLUMNS):
-            colour = _colour_at(image, view.sample_points(x, y))
+            points = view.sample_points(x, y)
+            if not all(0 <= px < width and 0 <= py < height for px, py in points):
+                row.append(UNSEEN)
+                continue
+            colour = _colour_at(image, points)
             if max(colour) < empty_threshold:
                 row.append(None)
                 continue
@@ -96,15 +108,81 @@ def block_count(grid):
     return sum(1 for row in grid for cell in row if cell is not None)
 
 
-def wait_settled(game, view, timeout=10.0, interval=0.25):
-    """Waits until two screenshots in a row show the same board region."""
-    box = (int(view.left), int(view.top), int(view.left + COLUMNS * view.cell),
+def disjoint_groups(grid):
+    """Removable groups that can all be clicked off one reading of the
+    board, largest first: no two share a column or stand in neighbouring
+    ones, so no block falling after one removal moves or joins another
+    group. A group that empties its column makes the columns to its left
+    close up; at most one such group is taken, and it comes last."""
+    taken, closing, used = [], None, set()
+    for group in sorted(removable_groups(grid), key=len, reverse=True):
+        columns = {x for x, _ in group}
+        if columns & used:
+            continue
+        if empties_a_column(grid, group):
+            if closing is not None:
+                continue
+            closing = group
+        else:
+            taken.append(group)
+        used |= {c + d for c in columns for d in (-1, 0, 1)}
+    return taken + ([closing] if closing else [])
+
+
+def empties_a_column(grid, group):
+    """Whether the group holds every block of one of its columns."""
+    return any(sum(1 for gx, _ in group if gx == x) == sum(1 for row in grid if row[x] is not None)
+               for x in {x for x, _ in group})
+
+
+def settled(grid, groups, close_up=True):
+    """The board once the groups are gone and it has come to rest: the
+    blocks above each hole fall to the bottom, and (but in Tetris) emptied
+    columns close up towards the right."""
+    gone = {cell for group in groups for cell in group}
+    rows = len(grid)
+    columns = []
+    for x in range(COLUMNS):
+        blocks = [grid[y][x] for y in range(rows) if grid[y][x] is not None and (x, y) not in gone]
+        columns.append([None] * (rows - len(blocks)) + blocks)
+    if close_up:
+        kept = [c for c in columns if any(v is not None for v in c)]
+        columns = [[None] * rows] * (COLUMNS - len(kept)) + kept
+    return [[columns[x][y] for x in range(COLUMNS)] for y in range(rows)]
+
+
+def differences(seen, expected, refilled=False):
+    """The cells in which a board read from the screen differs from the
+    expected one; cells it could not see are taken as they should be.
+    With `refilled` (Arcade, Tetris), blocks the mode added in the
+    meantime may stand above the expected ones in any column."""
+    rows = len(expected)
+    cells = []
+    for x in range(COLUMNS):
+        height = sum(1 for y in range(rows) if expected[y][x] is not None)
+        for y in range(rows):
+            if refilled and y < rows - height:
+                continue
+            if seen[y][x] != expected[y][x] and seen[y][x] is not UNSEEN:
+                cells.append((x, y))
+    return cells
+
+
+def wait_settled(game, view, timeout=10.0, interval=0.25, ignore=None):
+    """Waits until two screenshots in a row show the same board region,
+    but for the `ignore` box (window pixels; the clock of a mode that has
+    one runs over the board's corner)."""
+    box = (max(0, int(view.left)), int(view.top), min(view.width, int(view.left + COLUMNS * view.cell)),
            int(view.top + view.rows * view.cell))
     previous = None
     deadline = time.time() + timeout
     while time.time() < deadline:
         shot = game.screenshot()
-        region = shot.crop(box).tobytes()
+        compared = shot
+        if ignore:
+            compared = shot.copy()
+            compared.paste((0, 0, 0), ignore)
+        region = compared.crop(box).tobytes()
         if region == previous:
             return shot
         previous = region

@@ -8,7 +8,7 @@ import tempfile
 import time
 
 from PIL import Image
-from Xlib import X, display as xdisplay, protocol
+from Xlib import X, display as xdisplay, error, protocol
 
 
 ASSETS = ("textures", "Zived Udozo.kyf")
@@ -52,7 +52,11 @@ class GameProcess:
         self.dpy = xdisplay.Display()
 
     # -- life cycle -------------------------------------------------------
-    def start(self, timeout=20.0):
+    def start(self, timeout=20.0, focus=True):
+        """Starts the game and waits for its first frames. With `focus`,
+        the window is given the input focus; a compositor without a seat
+        keeps the X focus its own way, and setting it there makes the keys
+        go nowhere."""
         self._out = open(self.out_path, "wb")
         self._err = open(self.err_path, "wb")
         # The window of a game killed just before may outlive it a moment.
@@ -76,8 +80,9 @@ class GameProcess:
         # Start-up ends with the block textures; give it the first frames too.
         self.wait_for_log("Block texture loading time", timeout)
         time.sleep(0.15)
-        subprocess.run(["xdotool", "windowfocus", "--sync", str(self.window.id)], check=False,
-                       env=self.env, timeout=10)
+        if focus:
+            subprocess.run(["xdotool", "windowfocus", "--sync", str(self.window.id)], check=False,
+                           env=self.env, timeout=10)
         return self
 
     def _find_window(self):
@@ -174,14 +179,45 @@ class GameProcess:
             time.sleep(0.05)
         raise AssertionError("window is %dx%d, not %dx%d" % (self.size() + (width, height)))
 
+    def screen_size(self):
+        screen = self.dpy.screen()
+        return screen.width_in_pixels, screen.height_in_pixels
+
+    def wm_state(self):
+        """The names in the window's _NET_WM_STATE, as its window manager
+        keeps them."""
+        prop = self.window.get_full_property(self.dpy.intern_atom("_NET_WM_STATE"), X.AnyPropertyType)
+        return {self.dpy.get_atom_name(atom) for atom in (prop.value if prop else [])}
+
+    def wm_resize(self, width, height):
+        """Asks the window manager to resize the window, as a pager or a
+        taskbar does (_NET_MOVERESIZE_WINDOW, width and height only)."""
+        root = self.dpy.screen().root
+        flags = (1 << 10) | (1 << 11) | (2 << 12)
+        event = protocol.event.ClientMessage(window=self.window,
+                                             client_type=self.dpy.intern_atom("_NET_MOVERESIZE_WINDOW"),
+                                             data=(32, [flags, 0, 0, width, height]))
+        root.send_event(event, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
+        self.dpy.flush()
+
+    def mesa_errors(self):
+        """The OpenGL errors the driver reported (with MESA_DEBUG set)."""
+        return self.stderr().count("Mesa: User error")
+
     def screenshot(self, path=None):
         # Read from the root: the GL window's own visual may not match it.
+        # A rootless X server (Xwayland) keeps no root image; there the
+        # window's own contents are read.
         x, y, w, h = self.geometry()
         root = self.dpy.screen().root
         sw, sh = self.dpy.screen().width_in_pixels, self.dpy.screen().height_in_pixels
         x, y = max(0, x), max(0, y)
         w, h = min(w, sw - x), min(h, sh - y)
-        raw = root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF)
+        try:
+            raw = root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF)
+        except error.BadMatch:
+            w, h = self.size()
+            raw = self.window.get_image(0, 0, w, h, X.ZPixmap, 0xFFFFFFFF)
         image = Image.frombytes("RGB", (w, h), raw.data, "raw", "BGRX")
         if path:
             image.save(path)
