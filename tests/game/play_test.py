@@ -9,21 +9,16 @@ import time
 
 import player
 import scorefile
+from player import lit_pixels, playing
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
 SHOTS = os.environ.get("TUMBLOX_SHOTS")  # a folder to keep the screenshots in
 
 
-def button_centre(y_ndc, height_ndc=0.16):
-    """Pixel centre of a menu button at x -0.5..0.5, y y_ndc..y_ndc+height."""
-    centre_y = y_ndc + height_ndc / 2
-    return WIDTH // 2, int((1.0 - centre_y) / 2.0 * HEIGHT)
-
-
-SIMPLE = button_centre(0.48)
-ARCADE = button_centre(0.08)
-SHOW_SCORE = button_centre(-0.42)
+SIMPLE = player.button_centre("Simple")
+ARCADE = player.button_centre("Arcade")
+SHOW_SCORE = player.button_centre("Show Score")
 
 
 def keep(image, name):
@@ -32,20 +27,9 @@ def keep(image, name):
         image.save(os.path.join(SHOTS, name))
 
 
-def lit_pixels(image, box):
-    """Pixels in box that are not background black."""
-    region = image.crop(box)
-    return sum(1 for p in region.getdata() if max(p) > 60)
-
-
 def menu_shown(image):
     box = (SIMPLE[0] - 200, SIMPLE[1] - 15, SIMPLE[0] + 200, SIMPLE[1] + 15)
     return image.size == (WIDTH, HEIGHT) and lit_pixels(image, box) > 1000
-
-
-def playing(image):
-    """The score line stands in the top-left corner only while a game runs."""
-    return lit_pixels(image, (0, 0, 90, 30)) > 40
 
 
 def play_until_no_moves(game, rows, arcade=False, max_clicks=400):

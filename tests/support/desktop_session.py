@@ -27,10 +27,10 @@ from Xlib import display as xdisplay
 
 import player
 import scorefile
+from player import button_centre, lit_pixels, playing
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
-MENU = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
 CLOSE_KEY = "alt+F4"
 OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
@@ -100,30 +100,15 @@ def stop(proc):
 
 
 # -- what the screen shows ----------------------------------------------------
-def lit_pixels(image, box):
-    return sum(1 for p in image.crop(box).getdata() if max(p) > 60)
-
-
 def button_box(caption, size):
     """A strip across the middle of a menu button's face."""
     w, h = size
-    y = int((1.0 - (MENU[caption] + 0.08)) / 2.0 * h)
-    return (w // 2 - w * 200 // 960, y - h * 15 // 600, w // 2 + w * 200 // 960, y + h * 15 // 600)
-
-
-def button_centre(caption, size):
-    box = button_box(caption, size)
-    return (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
+    x, y = player.button_centre(caption, size)
+    return (x - w * 200 // 960, y - h * 15 // 600, x + w * 200 // 960, y + h * 15 // 600)
 
 
 def menu_shown(image):
     return all(lit_pixels(image, button_box(c, image.size)) > 1000 for c in ("Simple", "Arcade", "Show Score"))
-
-
-def playing(image):
-    """The score line stands in the top-left corner only while a game runs."""
-    w, h = image.size
-    return lit_pixels(image, (0, 0, h * 90 // 600, h * 30 // 600)) > 40
 
 
 def wait_for(what, test, timeout=10.0):

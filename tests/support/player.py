@@ -1,8 +1,29 @@
-"""Plays the game from screenshots: finds the board's cells from the window
-size, tells the blocks apart by colour, and picks removable groups."""
+"""Plays the game from screenshots: finds the menu's buttons and the board's
+cells from the window size, tells the blocks apart by colour, and picks
+removable groups."""
 import time
 
 COLUMNS = 16
+# The menu's buttons by caption: the bottom edge of each, in normalised
+# device coordinates; they are 1.0 wide and 0.16 tall, centred across.
+MENU_BUTTONS = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
+
+
+def button_centre(caption, size=(960, 600)):
+    """Window pixel centre of a menu button in a window of the size."""
+    width, height = size
+    return width // 2, int((1.0 - (MENU_BUTTONS[caption] + 0.08)) / 2.0 * height)
+
+
+def lit_pixels(image, box):
+    """Pixels in box that are not background black."""
+    return sum(1 for p in image.crop(box).getdata() if max(p) > 60)
+
+
+def playing(image):
+    """The score line stands in the top-left corner only while a game runs."""
+    height = image.size[1]
+    return lit_pixels(image, (0, 0, height * 90 // 600, height * 30 // 600)) > 40
 
 
 class BoardView:

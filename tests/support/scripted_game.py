@@ -10,22 +10,11 @@ import player
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
-BUTTONS = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
 SLOW = 4.0  # everything takes this many times longer under the checker
-
-
-def button(caption):
-    return WIDTH // 2, int((1.0 - (BUTTONS[caption] + 0.08)) / 2.0 * HEIGHT)
 
 
 def pause(seconds):
     time.sleep(seconds * SLOW)
-
-
-def playing(image):
-    """The score line stands in the top-left corner only while a game runs."""
-    region = image.crop((0, 0, 90, 30))
-    return sum(1 for p in region.getdata() if max(p) > 60) > 40
 
 
 def say(text):
@@ -39,19 +28,19 @@ def main():
     say("window up after %.0f s" % (time.time() - started))
     steps = 0
     try:
-        game.move(*button("Tetris"))
+        game.move(*player.button_centre("Tetris"))
         pause(0.3)
-        game.click(*button("Show Score"))
+        game.click(*player.button_centre("Show Score"))
         pause(0.5)
         game.click(WIDTH // 2, HEIGHT // 2)
         pause(0.5)
-        game.click(*button("Simple"))
+        game.click(*player.button_centre("Simple"))
         pause(1.0)
         # Under the checker a frame can take seconds: wait for the board.
         deadline = time.time() + 90
-        while not playing(game.screenshot()) and time.time() < deadline:
+        while not player.playing(game.screenshot()) and time.time() < deadline:
             time.sleep(1.0)
-        say("board up" if playing(game.screenshot()) else "no board after 90 s")
+        say("board up" if player.playing(game.screenshot()) else "no board after 90 s")
         view = player.BoardView(WIDTH, HEIGHT, 11)
         for _ in range(4):
             grid, _ = player.read_grid(player.wait_settled(game, view, timeout=30, interval=1.5), view)
@@ -67,7 +56,7 @@ def main():
         game.type("ab")
         game.key("BackSpace", "Return")
         pause(0.6)
-        game.click(*button("Arcade"))
+        game.click(*player.button_centre("Arcade"))
         pause(1.0)
         game.click(WIDTH // 3, HEIGHT // 2)
         pause(0.5)
