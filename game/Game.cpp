@@ -13,6 +13,7 @@
 #include "engine/graphic/gui/TextField.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/Texture.h"
+#include "platform/Storage.h"
 #include <GL/freeglut.h>
 #include <new>
 
@@ -209,6 +210,8 @@ void OnKeyDown(int code)
         if (code == Input::CODE_RETURN)
         {
             ScoreTable::ConfirmName(nameField != nullptr ? nameField->buffer : nullptr);
+            if (KyStorage_SaveOnChange())
+                ScoreTable::SaveAll();
             StateLock lock(stateMutex);
             gameState = STATE_SCORES;
             return;

@@ -6,6 +6,7 @@
 #include "engine/core/Input.h"
 #include "engine/core/Window.h"
 #include "engine/math/InvSqrt.h"
+#include "platform/Storage.h"
 #include <climits>
 
 namespace Game
@@ -168,26 +169,33 @@ void Click()
 
 void Step()
 {
-    StateLock lock(stateMutex);
-    if (!board)
-        return;
-    switch (gameState)
+    bool ended = false;
     {
-    case STATE_SIMPLE:
-        StepSettling(false);
-        break;
-    case STATE_SUCCEEDING:
-        StepSettling(true);
-        break;
-    case STATE_ARCADE:
-        StepArcade();
-        break;
-    case STATE_TETRIS:
-        StepTetris();
-        break;
-    default:
-        break;
+        StateLock lock(stateMutex);
+        if (!board)
+            return;
+        switch (gameState)
+        {
+        case STATE_SIMPLE:
+            StepSettling(false);
+            break;
+        case STATE_SUCCEEDING:
+            StepSettling(true);
+            break;
+        case STATE_ARCADE:
+            StepArcade();
+            break;
+        case STATE_TETRIS:
+            StepTetris();
+            break;
+        default:
+            return;
+        }
+        ended = gameState == STATE_ENTER_NAME;
     }
+    // Where the program may go without closing, the new entry is kept at once.
+    if (ended && KyStorage_SaveOnChange())
+        ScoreTable::SaveAll();
 }
 
 void GameOver(int bonusDivisor)

@@ -3,6 +3,7 @@
 #include "engine/core/Log.h"
 #include "game/Game.h"
 #include "platform/CalendarTime.h"
+#include "platform/Storage.h"
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -304,6 +305,7 @@ void ScoreTable::SaveAll()
     }
     for (int t = 0; t < SCORE_TABLES; ++t)
         SaveFile(fileNames[t], buffers[t]);
+    KyStorage_Commit();
 }
 
 void ScoreTable::Insert(int t, int score)

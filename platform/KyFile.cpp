@@ -1,5 +1,6 @@
 #include "platform/KyFile.h"
 
+#include "platform/DataFolder.h"
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,8 @@ KyResult KyFile::OpenFile(const char* path, unsigned int mode)
     if (path == nullptr || (mode & KY_FILE_READ) == 0)
         return KY_ERROR_ARGUMENT;
     CloseFile();
+    char located[4096];
+    path = KyData_Locate(path, located, sizeof located);
     int fd;
     do
         fd = open(path, O_RDONLY | O_CLOEXEC);

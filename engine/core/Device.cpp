@@ -12,12 +12,10 @@
 #include "engine/resources/ShaderReplacements.h"
 #include "engine/resources/UniformManager.h"
 #include "platform/CalendarTime.h"
+#include "platform/WorkerThread.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <atomic>
-#include <chrono>
-#include <exception>
-#include <thread>
 
 namespace Device
 {
@@ -30,7 +28,6 @@ constexpr int FRAME_PERIOD_MS = 20;
 
 std::atomic<int> updatesPerSecond{80};
 void (*updateStep)() = nullptr;
-std::thread* updateThread = nullptr;
 // Cleared at shutdown; the worker finishes the step it is in and returns.
 std::atomic<bool> workerRunning{false};
 // Set once the window is closing: a timer already queued must not draw into
@@ -88,18 +85,11 @@ bool StartWorker(void (*step)())
 {
     updateStep = step;
     workerRunning.store(true);
-    // std::thread reports a start the system refuses (no thread or memory
-    // left) only by throwing; uncaught, that would end the process.
-    try
+    char refusal[256];
+    if (!KyWorker_Start(WorkerTurn, WorkerRunning, refusal, sizeof refusal))
     {
-        updateThread = new std::thread(UpdateThreadMain);
-    }
-    catch (const std::exception& refusal)
-    {
-        updateThread = nullptr;
         workerRunning.store(false);
-        LogError("[Device::Init] Could not start the worker thread (%s): the game will not advance.",
-                 refusal.what());
+        LogError("[Device::Init] Could not start the worker thread (%s): the game will not advance.", refusal);
         return false;
     }
     return true;
@@ -126,23 +116,21 @@ void OnFrameTimer(int)
     glutTimerFunc(static_cast<unsigned int>(delay), OnFrameTimer, 0);
 }
 
-void UpdateThreadMain()
+bool WorkerRunning()
 {
-    if (updateStep == nullptr)
-        return;
-    while (updateStep != nullptr && workerRunning.load())
-    {
-        ElapsedSeconds(0);
-        if (probes.stepStart != nullptr)
-            probes.stepStart();
-        updateStep();
-        if (probes.stepEnd != nullptr)
-            probes.stepEnd();
-        int period = 1000 / GetUpdatesPerSecond();
-        int delay = RemainingMilliseconds(period, ElapsedSeconds(0));
-        if (delay > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-    }
+    return updateStep != nullptr && workerRunning.load();
+}
+
+int WorkerTurn()
+{
+    ElapsedSeconds(0);
+    if (probes.stepStart != nullptr)
+        probes.stepStart();
+    updateStep();
+    if (probes.stepEnd != nullptr)
+        probes.stepEnd();
+    int period = 1000 / GetUpdatesPerSecond();
+    return RemainingMilliseconds(period, ElapsedSeconds(0));
 }
 
 void ResetBindings()
@@ -160,13 +148,7 @@ void ResetBindings()
 void StopWorker()
 {
     workerRunning.store(false);
-    if (updateThread != nullptr)
-    {
-        if (updateThread->joinable())
-            updateThread->join();
-        delete updateThread;
-        updateThread = nullptr;
-    }
+    KyWorker_Join();
 }
 
 bool IsReady()

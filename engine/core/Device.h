@@ -40,13 +40,17 @@ extern Probes probes;
 void Init(const Callbacks& callbacks);
 bool IsReady();
 void OnFrameTimer(int value);
-void UpdateThreadMain();
+// The worker's loop, in turns: whether it is to go on, and one step followed
+// by the milliseconds left of its period.
+bool WorkerRunning();
+int WorkerTurn();
 void ResetBindings();
 // freeglut's close callback. Stops and joins the worker before the close
 // handler frees what the step touches.
 void Shutdown();
 
-// Starts the worker thread running step at the worker rate (Init does).
+// Starts the worker running step at the worker rate (Init does): a thread
+// of its own on the desktop, a timer on the main thread in the browser.
 // When the system refuses a thread, logs it and returns false: the step then
 // never runs, and everything else goes on.
 bool StartWorker(void (*step)());

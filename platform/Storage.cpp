@@ -1,0 +1,10 @@
+#include "platform/Storage.h"
+
+bool KyStorage_SaveOnChange()
+{
+    return false;
+}
+
+void KyStorage_Commit()
+{
+}
