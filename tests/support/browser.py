@@ -83,6 +83,7 @@ class DevTools:
 
     def __init__(self, url):
         self.ws = websocket.create_connection(url, timeout=60, suppress_origin=True)
+        self.ws.settimeout(None)  # quiet stretches are no failure; calls time out themselves
         self.next_id = 0
         self.answers = {}
         self.events = queue.Queue()
@@ -95,8 +96,9 @@ class DevTools:
         while True:
             try:
                 message = json.loads(self.ws.recv())
-            except Exception:  # the connection closed
+            except Exception as reason:  # the connection closed
                 with self.lock:
+                    self.closed_by = reason
                     self.closed = True
                     self.lock.notify_all()
                 return
@@ -127,7 +129,7 @@ class DevTools:
         deadline = time.time() + timeout
         with self.lock:
             while ident not in self.answers:
-                assert not self.closed, "the DevTools connection closed during %s" % method
+                assert not self.closed, "the DevTools connection closed during %s: %r" % (method, self.closed_by)
                 assert time.time() < deadline, "no answer to %s" % method
                 self.lock.wait(0.5)
             answer = self.answers.pop(ident)
@@ -137,7 +139,7 @@ class DevTools:
     def evaluate(self, expression, timeout=60):
         result = self.call("Runtime.evaluate", timeout=timeout, expression=expression, awaitPromise=True,
                            returnByValue=True)
-        assert "exceptionDetails" not in result, "%s: %s" % (expression, result["exceptionDetails"])
+        assert "exceptionDetails" not in result, "%s: %s" % (expression[:200], result["exceptionDetails"])
         return result["result"].get("value")
 
     def wait_event(self, name, timeout=60):
@@ -245,7 +247,14 @@ class BrowserGame:
             time.sleep(0.05)
 
     def screen_size(self):
-        return tuple(self.page.evaluate("[screen.width, screen.height]"))
+        """What full screen gives the page: the screen less whatever the
+        browser keeps of it (headless Chromium keeps a strip)."""
+        deadline = time.time() + 5
+        while not self.page.evaluate("!!document.fullscreenElement") and time.time() < deadline:
+            time.sleep(0.05)
+        return tuple(self.page.evaluate(
+            "document.fullscreenElement ? [innerWidth * devicePixelRatio, innerHeight * devicePixelRatio]"
+            " : [screen.width * devicePixelRatio, screen.height * devicePixelRatio]"))
 
     def geometry(self):
         left, top, width, height, _, _ = self.canvas()

@@ -1,0 +1,295 @@
+"""The browser build played as a player plays it, in headless Chromium over
+the DevTools protocol, with the desktop session's checks (desktop_session.py)
+on the browser backend (browser.py). The site is copied under a sub-path of
+a plain static server (python3 -m http.server: no special headers). Checks:
+the menu; the score screen; a Simple game played to its end, every removal
+against the board it must leave, with full screen through F11 (and back,
+once by the game and once by the browser itself) and the page at smaller
+sizes on the way; the name; the tables after a reload, on the screen and as
+512-byte files in IndexedDB; the other three modes; foreign data in
+IndexedDB; a reload with the server gone; and no error in the console.
+
+Usage: web_session.py SITE_DIR"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+import browser
+import desktop_session
+import player
+import scorefile
+from desktop_session import Board, menu_shown, wait_for
+from player import button_centre, lit_pixels, playing
+
+SUB_PATH = "games/tumblox/"
+FOLDER = "/home/web_user/tumblox"
+# Viewport sizes the page is shown at on the way: the canvas keeps its
+# aspect and fits (960 x 600 CSS pixels at most).
+SIZES = ["800x600", "640x480"]
+
+
+# Every built-in shader, compiled and linked as GLSL ES.
+SHADERS = ("Draw 2D Transformation", "Texture+Alphatest FS", "Const Copy Color FS", "Transform Text VS",
+           "Draw Text FS")
+
+
+def say(text):
+    print("web session: %s" % text, flush=True)
+
+
+def serve(root):
+    """A plain static server on a free loopback port; returns it and its port."""
+    server = subprocess.Popen([sys.executable, "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+                               "--directory", root], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    line = server.stdout.readline().decode()
+    port = int(line.split(" port ")[1].split()[0])
+    return server, port
+
+
+def stored_files(game):
+    """The score files as IndexedDB holds them, by name."""
+    script = """new Promise((done, fail) => {
+      const open = indexedDB.open('%s');
+      open.onerror = () => fail(open.error);
+      open.onsuccess = () => {
+        if (!open.result.objectStoreNames.contains('FILE_DATA')) { done({}); return; }
+        const store = open.result.transaction('FILE_DATA').objectStore('FILE_DATA');
+        const files = {};
+        const cursor = store.openCursor();
+        cursor.onerror = () => fail(cursor.error);
+        cursor.onsuccess = () => {
+          try {
+            const c = cursor.result;
+            if (!c) { open.result.close(); done(files); return; }
+            if (c.value.contents) files[c.key.split('/').pop()] = Array.from(c.value.contents);
+            c.continue();
+          } catch (e) { fail(e); }
+        };
+      };
+    })""" % FOLDER
+    # The browser keeps a file as the typed array it was written from, which
+    # may be signed bytes.
+    return {name: bytes(b & 0xFF for b in data) for name, data in game.page.evaluate(script).items()}
+
+
+def damage_storage(page):
+    """Foreign data where the score files are kept: a file of the wrong
+    size, one of random bytes, an entry that is no file at all."""
+    script = """new Promise((done, fail) => {
+      const open = indexedDB.open('%s');
+      open.onerror = () => fail(open.error);
+      open.onsuccess = () => {
+        const tx = open.result.transaction('FILE_DATA', 'readwrite');
+        const store = tx.objectStore('FILE_DATA');
+        const now = new Date();
+        store.put({timestamp: now, mode: 33206, contents: new Uint8Array(100)}, '%s/arcade.score');
+        const noise = new Uint8Array(512);
+        crypto.getRandomValues(noise);
+        store.put({timestamp: now, mode: 33206, contents: noise}, '%s/tetris.score');
+        store.put('not a file', '%s/succeed.score');
+        tx.oncomplete = () => { open.result.close(); done(true); };
+        tx.onerror = () => fail(tx.error);
+      };
+    })""" % ((FOLDER,) * 4)
+    page.evaluate(script)
+
+
+class WebSession(desktop_session.Session):
+    """The desktop session, its game a page of the browser."""
+
+    def __init__(self, browser_, url, workdir):
+        args = argparse.Namespace(keys_only=False, sizes=[], openbox=False)
+        super().__init__(args, workdir)
+        self.browser, self.url = browser_, url
+        self.pages = []
+
+    def start(self, reload=False):
+        self.browser.page.call("Emulation.clearDeviceMetricsOverride")
+        game = browser.BrowserGame(self.browser, self.url)
+        self.pages.append(game)
+        game.start(reload=reload)
+        assert game.size() == (desktop_session.WIDTH, desktop_session.HEIGHT), "the canvas is %dx%d" % game.size()
+        wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
+        for shader in SHADERS:
+            assert "Successfully loaded shader: " + shader in game.stdout(), "the shader %r did not load" % shader
+        return game
+
+    def finish(self, game, by_wm=False):
+        game.close()
+        self.check_console(game)
+
+    def check_console(self, game):
+        errors = game.errors()
+        assert not errors, "the console has errors:\n%s" % "\n".join(errors[:10])
+
+    def resize(self, game, size):
+        """The page in a smaller viewport: the canvas fits it, its buffer
+        follows, and the reshape handler with it."""
+        width, height = (int(v) for v in size.split("x"))
+        game.page.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
+                       mobile=False)
+        fitted = min(960, width, height * 16 // 10)
+        game.wait_size(fitted, fitted * 10 // 16, timeout=10)
+
+    def main_game(self):
+        self.args.sizes = SIZES
+        return super().main_game()
+
+    def full_screen(self, game, board=None):
+        super().full_screen(game, board)
+        # The browser leaves full screen by itself (its own Esc): the game
+        # follows, and the next F11 enters again.
+        entered = game.stdout().count("Enter full screen mode.")
+        game.key("F11")
+        game.wait_for_log("Enter full screen mode.", count=entered + 1)
+        game.wait_size(*game.screen_size(), timeout=10)
+        left = game.stdout().count("Leave full screen mode.")
+        game.page.evaluate("document.exitFullscreen()")
+        game.wait_for_log("Leave full screen mode.", count=left + 1)
+        game.wait_size(desktop_session.WIDTH, desktop_session.HEIGHT, timeout=10)
+        self.checked.append("full screen left by the browser")
+
+    def tables_after_reload(self, score):
+        """A reload shows the same tables: the files in IndexedDB, and the
+        score screen."""
+        game = self.start()
+        files = stored_files(game)
+        for name, title in scorefile.FILES:
+            assert name in files, "IndexedDB holds no %s; it holds %s" % (name, sorted(files))
+            got_title, entries, valid = scorefile.parse(files[name])
+            assert len(files[name]) == 512 and valid and got_title == title, "%s is not a valid table" % name
+            if name == "simple.score":
+                assert entries[0][:2] == ("Tester", score), "simple.score holds %s, the game made %d" % (
+                    entries[0][:2], score)
+        game.click(*button_centre("Show Score"))
+        wait_for("the score screen is not shown", lambda: not menu_shown(game.screenshot()))
+        row0 = (desktop_session.WIDTH // 4, int(0.15 * desktop_session.HEIGHT), desktop_session.WIDTH * 3 // 4,
+                int(0.2 * desktop_session.HEIGHT))
+        wait_for("after a reload the score screen shows no entry", lambda: lit_pixels(game.screenshot(), row0) > 50)
+        self.finish(game)
+        self.checked.append("tables after a reload (IndexedDB, screen)")
+
+    def foreign_storage(self):
+        """Foreign data in IndexedDB, put there from another page of the
+        site's origin while no game runs: the tables it damaged are empty,
+        the game plays, and only the storage's own report is an error."""
+        origin = self.url.split(SUB_PATH)[0]
+        self.browser.page.call("Page.navigate", url=origin)
+        wait_for("the origin's page does not load", lambda: self.browser.page.evaluate("document.readyState")
+                 == "complete")
+        damage_storage(self.browser.page)
+        game = browser.BrowserGame(self.browser, self.url)
+        game.start()
+        wait_for("the menu is not drawn over foreign data", lambda: menu_shown(game.screenshot()))
+        errors = [line for line in game.errors() if "[Storage]" not in line]
+        assert not errors, "the console has errors:\n%s" % "\n".join(errors[:10])
+        game.click(*button_centre("Show Score"))
+        wait_for("the score screen is not shown", lambda: not menu_shown(game.screenshot()))
+        empty = game.screenshot()
+        game.key("Right")  # Arcade, the first table the foreign data damaged
+        row0 = (desktop_session.WIDTH // 4, int(0.15 * desktop_session.HEIGHT), desktop_session.WIDTH * 3 // 4,
+                int(0.2 * desktop_session.HEIGHT))
+        wait_for("the Arcade table is not shown", lambda: game.screenshot().tobytes() != empty.tobytes())
+        assert lit_pixels(game.screenshot(), row0) == 0, "a damaged table shows entries"
+        game.key("Escape")
+        wait_for("Esc does not go back to the menu", lambda: menu_shown(game.screenshot()))
+        game.click(*button_centre("Arcade"))
+        wait_for("Arcade does not start over foreign data", lambda: playing(game.screenshot()))
+        game.close()
+        self.checked.append("foreign data in IndexedDB")
+
+    def texture_refusals(self):
+        """What WebGL 2 cannot take is refused with a line that says so and
+        an OpenGL error, for the loader to report: a 16-bit normalised
+        format, a 32-bit float texture to be filtered linearly where the
+        browser cannot, a one-dimensional texture."""
+        game = self.start()
+        results = game.page.evaluate("""(() => {
+          const texture = GLctx.createTexture();
+          GLctx.bindTexture(GLctx.TEXTURE_2D, texture);
+          GLctx.texParameteri(GLctx.TEXTURE_2D, GLctx.TEXTURE_MAG_FILTER, GLctx.LINEAR);
+          const errors = [];
+          _glGetError();
+          _glTexImage2D(GLctx.TEXTURE_2D, 0, 0x805B, 1, 1, 0, GLctx.RGBA, GLctx.UNSIGNED_SHORT, 0);
+          errors.push(_glGetError());
+          const linear = !!GLctx.getExtension('OES_texture_float_linear');
+          _glTexImage2D(GLctx.TEXTURE_2D, 0, GLctx.RGBA32F, 1, 1, 0, GLctx.RGBA, GLctx.FLOAT, 0);
+          errors.push(_glGetError());
+          _glTexImage1D(0x0DE0, 0, GLctx.RGBA8, 1, 0, GLctx.RGBA, GLctx.UNSIGNED_BYTE, 0);
+          errors.push(_glGetError());
+          GLctx.deleteTexture(texture);
+          return [errors, linear];
+        })()""")
+        (normalised, floats, one_d), linear = results
+        assert normalised == 0x502 and one_d == 0x500, "refusals gave OpenGL errors %s" % results[0]
+        assert floats == (0 if linear else 0x502), "a float texture gave %#x (linear filtering: %s)" % (floats, linear)
+        expected = ["has no texture of internal format 0x805B", "has no one-dimensional textures"]
+        if not linear:
+            expected.append("cannot filter RGBA32F texels linearly")
+        lines = game.errors()
+        for text in expected:
+            assert any(text in line for line in lines), "no line %r in the console:\n%s" % (text, "\n".join(lines))
+        # WebGL's own reports of the refused target are warnings, not errors.
+        others = [line for line in lines if not any(text in line for text in expected)]
+        assert not others, "the console has other errors:\n%s" % "\n".join(others[:10])
+        game.close()
+        self.checked.append("texture refusals")
+
+    def offline(self):
+        """With the server gone the site loads from the offline copy."""
+        game = self.start()
+        game.click(*button_centre("Simple"))
+        wait_for("Simple does not start offline", lambda: playing(game.screenshot()))
+        board = Board(game, 11)
+        board.read()
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        self.finish(game)
+        self.checked.append("offline reload")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("site")
+    args = parser.parse_args()
+    started = time.time()
+    root = tempfile.mkdtemp(prefix="tumblox-web-")
+    shutil.copytree(args.site, os.path.join(root, SUB_PATH))
+    server, port = serve(root)
+    chromium = browser.Chromium()
+    session = None
+    try:
+        url = "http://127.0.0.1:%d/%s" % (port, SUB_PATH)
+        session = WebSession(chromium, url, root)
+        score = session.main_game()
+        session.tables_after_reload(score)
+        for caption in ("Succeeding", "Arcade", "Tetris"):
+            session.other_mode(caption)
+        session.checked.append("Succeeding, Arcade, Tetris")
+        session.foreign_storage()
+        session.texture_refusals()
+        desktop_session.stop(server)
+        server = None
+        session.offline()
+    except Exception as failure:
+        traceback.print_exc()
+        say("FAILED: %s" % failure)
+        ok = False
+    else:
+        ok = True
+    finally:
+        desktop_session.stop(server)
+        chromium.quit()
+        chromium.remove_profile()
+        shutil.rmtree(root, ignore_errors=True)
+    say("checked: %s" % "; ".join(session.checked if session else []))
+    say("%s in %.0f s" % ("passed" if ok else "failed", time.time() - started))
+    sys.exit(0 if ok else 1)
+
+
+if __name__ == "__main__":
+    main()
