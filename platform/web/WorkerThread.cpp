@@ -1,5 +1,6 @@
 #include "platform/WorkerThread.h"
 
+#include <emscripten.h>
 #include <emscripten/eventloop.h>
 
 namespace
@@ -14,6 +15,8 @@ void Turn(void*)
     if (!workerRunning())
         return;
     const int delay = workerTurn();
+    // Counted for the page, which can tell the step rate from it.
+    EM_ASM({ Module.kySteps = (Module.kySteps || 0) + 1; });
     pendingTurn = emscripten_set_timeout(Turn, delay, nullptr);
 }
 } // namespace

@@ -160,8 +160,9 @@ var LibraryKyWindow = {
     new ResizeObserver(KyWindow.fit).observe(canvas);
   },
 
-  // As the browser's own, and the page hears when the first frame is drawn:
-  // its loading indicator goes, and the mark tells a benchmark when.
+  // As the browser's own, and the page hears when the first frame is drawn
+  // (its loading indicator goes, and the mark tells a benchmark when) and
+  // counts the frames.
   glutPostRedisplay__deps: ['$GLUT', '$Browser', '$KyWindow'],
   glutPostRedisplay: function() {
     if (!GLUT.displayFunc || GLUT.requestedAnimationFrame) return;
@@ -170,6 +171,7 @@ var LibraryKyWindow = {
       GLUT.requestedAnimationFrame = false;
       if (KyWindow.closed) return;
       Browser.mainLoop.runIter(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
+      Module['kyFrames'] = (Module['kyFrames'] || 0) + 1;
       if (!KyWindow.drewFrame) {
         KyWindow.drewFrame = true;
         performance.mark('tumblox-first-frame');

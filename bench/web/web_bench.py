@@ -1,0 +1,102 @@
+"""The browser build against its floor, in headless Chromium with a cold
+cache (a fresh profile every run): the time from navigation to the first
+menu frame drawn, against floor.html from the same server drawing one
+rectangle (the median of --runs runs each); the bytes the site transfers on
+a first visit (all of it), gzipped, as a server that compresses would send
+them; and,
+for the record, the step and frame rates over ten seconds of the menu.
+Prints a table. Goals: first frame at most 1.5 x the floor's, at most
+1.5 MB transferred.
+
+Usage: web_bench.py [--runs N] SITE_DIR"""
+import argparse
+import gzip
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+import browser  # noqa: E402
+import web_session  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def first_frame(url, mark):
+    """Milliseconds from navigation start to the mark, in a fresh browser;
+    also the browser, still open, for more readings."""
+    chromium = browser.Chromium()
+    page = chromium.page
+    page.call("Page.enable")
+    page.call("Page.navigate", url=url)
+    deadline = time.time() + 60
+    while True:
+        entries = page.evaluate("performance.getEntriesByName('%s').map(e => e.startTime)" % mark)
+        if entries:
+            return entries[0], chromium
+        assert time.time() < deadline, "no %s at %s" % (mark, url)
+        time.sleep(0.02)
+
+
+def gzipped(site):
+    """The site's files compressed as a server would send them. A first
+    visit fetches every one: the page what it loads, its service worker
+    the rest for the offline copy."""
+    total, count = 0, 0
+    for folder, _, names in os.walk(site):
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                total += len(gzip.compress(f.read(), 9))
+            count += 1
+    return total, count
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("site")
+    args = parser.parse_args()
+    root = tempfile.mkdtemp(prefix="tumblox-webbench-")
+    shutil.copytree(args.site, os.path.join(root, web_session.SUB_PATH))
+    shutil.copy(os.path.join(HERE, "floor.html"), root)
+    server, port = web_session.serve(root)
+    base = "http://127.0.0.1:%d/" % port
+    game, floor = [], []
+    steps = frames = None
+    try:
+        for run in range(args.runs):
+            ms, chromium = first_frame(base + web_session.SUB_PATH, "tumblox-first-frame")
+            game.append(ms)
+            if run == 0:
+                start = chromium.page.evaluate("[Module.kySteps, Module.kyFrames, performance.now()]")
+                time.sleep(10)
+                end = chromium.page.evaluate("[Module.kySteps, Module.kyFrames, performance.now()]")
+                seconds = (end[2] - start[2]) / 1000.0
+                steps, frames = (end[0] - start[0]) / seconds, (end[1] - start[1]) / seconds
+            chromium.quit()
+            chromium.remove_profile()
+            ms, chromium = first_frame(base + "floor.html", "floor-first-frame")
+            floor.append(ms)
+            chromium.quit()
+            chromium.remove_profile()
+    finally:
+        web_session.desktop_session.stop(server)
+    transferred, files = gzipped(args.site)
+    shutil.rmtree(root, ignore_errors=True)
+    g, f = statistics.median(game), statistics.median(floor)
+    print("web bench: %d cold runs each, Chromium headless, SwiftShader" % args.runs)
+    print("%-44s %10s %10s %6s  %s" % ("figure", "game", "floor", "ratio", "goal"))
+    print("%-44s %7.0f ms %7.0f ms %6.2f  <=1.5x" % ("navigation to first menu frame (median)", g, f, g / f))
+    print("%-44s %7.0f ms %7.0f ms" % ("  fastest, slowest run", min(game), min(floor)))
+    print("%-44s %7.0f ms %7.0f ms" % ("", max(game), max(floor)))
+    print("%-44s %7.2f MB %10s %6s  <=1.5 MB" % ("site transferred, gzipped (%d files)" % files,
+                                                  transferred / 1e6, "-", "-"))
+    print("%-44s %8.1f/s" % ("steps in the menu (main-thread timer)", steps))
+    print("%-44s %8.1f/s" % ("frames drawn in the menu", frames))
+
+
+if __name__ == "__main__":
+    main()
