@@ -203,6 +203,24 @@ class WebSession(desktop_session.Session):
         game.close()
         self.checked.append("foreign data in IndexedDB")
 
+    def browser_actions(self):
+        """The game's keys and the right button do not do what the browser
+        would do with them: no going back on Backspace, no scrolling, no
+        context menu."""
+        game = self.start()
+        game.page.evaluate("window.kyActions = []; for (const kind of ['keydown', 'contextmenu'])"
+                           " document.addEventListener(kind, e => kyActions.push([e.type + ' ' + (e.key || ''),"
+                           " e.defaultPrevented]))")
+        history = game.page.evaluate("history.length")
+        game.key("BackSpace", "Delete", "Left", "Up", "Home", "End", "space", "Tab", "Return")
+        game.click(*button_centre("Arcade"), button=3)
+        actions = game.page.evaluate("kyActions")
+        allowed = [kind for kind, prevented in actions if not prevented]
+        assert len(actions) == 10 and not allowed, "the browser acts on %s (seen: %s)" % (allowed, actions)
+        assert game.page.evaluate("history.length") == history and menu_shown(game.screenshot())
+        self.finish(game)
+        self.checked.append("browser actions prevented")
+
     def texture_refusals(self):
         """What WebGL 2 cannot take is refused with a line that says so and
         an OpenGL error, for the loader to report: a 16-bit normalised
@@ -272,6 +290,7 @@ def main():
         session.checked.append("Succeeding, Arcade, Tetris")
         session.foreign_storage()
         session.texture_refusals()
+        session.browser_actions()
         desktop_session.stop(server)
         server = None
         session.offline()
