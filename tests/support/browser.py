@@ -43,13 +43,13 @@ class Chromium:
     """A headless Chromium of its own (a fresh profile, so a cold cache and
     empty storage unless `profile` names one to keep), with one page."""
 
-    def __init__(self, profile=None, size=(1280, 800)):
+    def __init__(self, profile=None, size=(1280, 800), flags=()):
         self.profile = profile or tempfile.mkdtemp(prefix="tumblox-chromium-")
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         if os.path.exists(port_file):
             os.remove(port_file)
         self.log = open(os.path.join(self.profile, "chromium.log"), "wb")
-        self.proc = subprocess.Popen([CHROMIUM] + FLAGS + [
+        self.proc = subprocess.Popen([CHROMIUM] + FLAGS + list(flags) + [
             "--user-data-dir=" + self.profile, "--remote-debugging-port=0",
             "--window-size=%d,%d" % size, "about:blank"], stdout=self.log, stderr=self.log)
         deadline = time.time() + 30

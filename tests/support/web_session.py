@@ -6,8 +6,10 @@ the menu; the score screen; a Simple game played to its end, every removal
 against the board it must leave, with full screen through F11 (and back,
 once by the game and once by the browser itself) and the page at smaller
 sizes on the way; the name; the tables after a reload, on the screen and as
-512-byte files in IndexedDB; the other three modes; foreign data in
-IndexedDB; a reload with the server gone; and no error in the console.
+512-byte files in IndexedDB, and after a browser restart; the other three
+modes; foreign data in IndexedDB; texture refusals; the browser's own key
+and menu actions prevented; a message where WebGL 2 is missing; a reload
+with the server gone; and no error in the console.
 
 Usage: web_session.py SITE_DIR"""
 import argparse
@@ -203,6 +205,18 @@ class WebSession(desktop_session.Session):
         game.close()
         self.checked.append("foreign data in IndexedDB")
 
+    def without_webgl2(self):
+        """A browser without WebGL 2 gets a message, not a blank page."""
+        chromium = browser.Chromium(flags=["--disable-webgl2"])
+        try:
+            chromium.page.call("Page.navigate", url=self.url)
+            wait_for("no message without WebGL 2", lambda: "needs WebGL 2" in chromium.page.evaluate(
+                "(document.getElementById('status-text') || {}).textContent || ''"))
+        finally:
+            chromium.quit()
+            chromium.remove_profile()
+        self.checked.append("message without WebGL 2")
+
     def browser_actions(self):
         """The game's keys and the right button do not do what the browser
         would do with them: no going back on Backspace, no scrolling, no
@@ -285,12 +299,19 @@ def main():
         session = WebSession(chromium, url, root)
         score = session.main_game()
         session.tables_after_reload(score)
+        # The same after the browser is closed and started again.
+        chromium.quit()
+        chromium = browser.Chromium(profile=chromium.profile)
+        session.browser = chromium
+        session.tables_after_reload(score)
+        session.checked[-1] = "the same after a browser restart"
         for caption in ("Succeeding", "Arcade", "Tetris"):
             session.other_mode(caption)
         session.checked.append("Succeeding, Arcade, Tetris")
         session.foreign_storage()
         session.texture_refusals()
         session.browser_actions()
+        session.without_webgl2()
         desktop_session.stop(server)
         server = None
         session.offline()
