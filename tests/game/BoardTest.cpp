@@ -420,3 +420,148 @@ TEST(Board, CellAtFarOutsideOrNotANumberIsOutside)
     c = At(board, std::nanf(""), 0.0f, 1.6f);
     EXPECT_EQ(board.GetCell(c.x, c.y), CELL_EMPTY);
 }
+
+namespace
+{
+// The cells an index computed past an edge of the row-major grid lands on:
+// across the right edge the next row's first cell, across the left edge the
+// previous row's last one, below the last row the bytes behind it.
+std::vector<int> CellsAcrossTheEdges(const Board& board, int x, int y)
+{
+    std::vector<int> across;
+    if (x == board.width - 1 && y < board.height - 1)
+        across.push_back(board.width * y + x + 1);
+    if (x == 0 && y > 0)
+        across.push_back(board.width * y - 1);
+    if (y == board.height - 1)
+        across.push_back(board.width * (y + 1) + x);
+    return across;
+}
+
+struct EdgeCell
+{
+    int x, y;
+};
+// Every corner and a cell in the middle of every edge of a 16 x 11 board.
+const EdgeCell EDGE_CELLS[] = {{0, 0}, {15, 0}, {0, 10}, {15, 10}, {7, 0}, {7, 10}, {0, 5}, {15, 5}};
+
+// The cell's neighbour along its edge, inside the board.
+EdgeCell AlongTheEdge(EdgeCell c)
+{
+    if (c.x == 0 || c.x == 15)
+        return {c.x, c.y == 0 ? 1 : c.y - 1};
+    return {c.x + 1, c.y};
+}
+} // namespace
+
+TEST(Board, GroupsAndMovesOnEveryEdgeNeverWrapAround)
+{
+    for (const EdgeCell c : EDGE_CELLS)
+    {
+        SCOPED_TRACE(testing::Message() << "edge cell " << c.x << "," << c.y);
+        const EdgeCell n = AlongTheEdge(c);
+        Board board = Make(11, Checkerboard(11));
+        board.SetCell(c.x, c.y, 1);
+        board.SetCell(n.x, n.y, 1);
+        std::vector<int> across = CellsAcrossTheEdges(board, c.x, c.y);
+        for (int i : CellsAcrossTheEdges(board, n.x, n.y))
+            across.push_back(i);
+        for (int i : across)
+            board.cells[i] = 1;
+        EXPECT_EQ(board.RemoveGroup(c.x, c.y), 2);
+        EXPECT_EQ(board.GetCell(n.x, n.y), CELL_VACATED);
+        for (int i : across)
+            EXPECT_EQ(board.cells[i], 1) << "cell " << i;
+
+        // A lone block and the same colour across its edge: no move.
+        Board lone = Make(11, std::vector<std::string>(11, "................"));
+        lone.SetCell(c.x, c.y, 2);
+        int blocks = 1;
+        for (int i : CellsAcrossTheEdges(lone, c.x, c.y))
+        {
+            if (i < 16 * 11) // behind the last row is not on the board
+                ++blocks;
+            lone.cells[i] = 2;
+        }
+        EXPECT_EQ(lone.NoMovesLeft(), blocks + 1);
+        lone.SetCell(n.x, n.y, 2);
+        EXPECT_EQ(lone.NoMovesLeft(), 0);
+    }
+}
+
+TEST(Board, ShiftColumnsClosesUpToTheRightEdge)
+{
+    struct Case
+    {
+        const char* row;       // the lower three rows; the rest is empty
+        const char* firstPass; // after one pass
+    };
+    const Case cases[] = {
+        {"012345670123456.", "01234567012345+6"}, // the rightmost column empty
+        {"0123456701234...", "012345670123+++4"}, // several at the right
+        {"0.1.2.3.4.5.6.7.", "+0+1+2+3+4+5+6+7"}, // each moves on through its run
+        {"0...............", "+++++++++++++++0"},
+        {".......3........", ".......++++++++3"},
+        {"...............5", "...............5"}, // nothing to close
+        {"0123456701234567", "0123456701234567"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.row);
+        std::vector<std::string> rows(11, "................");
+        for (int y = 8; y < 11; ++y)
+            rows[y] = c.row;
+        Board board = Make(11, rows);
+        const std::string row = c.row;
+        EXPECT_EQ(board.ShiftColumns(), row != c.firstPass);
+        EXPECT_EQ(BoardRow(board, 10), c.firstPass);
+        for (int pass = 0; pass < 16 && board.ShiftColumns(); ++pass)
+        {
+        }
+        // At rest: the blocks in their order against the right edge, the
+        // columns they left open, the never-used ones left of them as were.
+        const size_t leading = row.find_first_not_of('.');
+        std::string blocks;
+        for (char ch : row)
+            if (ch != '.')
+                blocks += ch;
+        const std::string atRest =
+            row.substr(0, leading) + std::string(16 - leading - blocks.size(), '+') + blocks;
+        for (int y = 8; y < 11; ++y)
+            EXPECT_EQ(BoardRow(board, y), atRest) << "row " << y;
+        EXPECT_FALSE(board.ShiftColumns());
+    }
+}
+
+TEST(Board, RefillDropAndFallReachTheLastColumnAndRow)
+{
+    // The only block of column 0 in its last row still keeps the refill out.
+    std::vector<std::string> rows(11, "+...............");
+    rows[10] = "4...............";
+    Board left = Make(11, rows);
+    EXPECT_FALSE(left.RefillLeftColumn());
+
+    // A gap in the last row only: not a full column.
+    RandomSeed(9);
+    Board tetris(18, 6);
+    std::vector<std::string> gapped = Checkerboard(18, '1', '2');
+    gapped[17] = "++++++++++++++++";
+    FillBoard(tetris, gapped);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(tetris.DropBlock());
+
+    // Drops reach every column, the last one too.
+    FillBoard(tetris, std::vector<std::string>(18, "................"));
+    for (int i = 0; i < 300; ++i)
+        tetris.DropBlock();
+    EXPECT_EQ(BoardRow(tetris, 0).find('.'), std::string::npos) << BoardRow(tetris, 0);
+
+    // A block in the last column falls through its open cells.
+    rows.assign(11, "................");
+    rows[0][15] = '6';
+    for (int y = 1; y < 11; ++y)
+        rows[y][15] = '+';
+    Board fall = Make(11, rows);
+    EXPECT_TRUE(fall.FallStep());
+    EXPECT_EQ(fall.GetCell(15, 10), 6);
+}

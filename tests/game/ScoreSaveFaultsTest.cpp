@@ -245,6 +245,41 @@ TEST_F(SaveFaults, ADirectoryThatIsNotWritableSavesWritableFilesInPlaceAndKeepsA
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
 }
 
+TEST_F(SaveFaults, AnInPlaceSaveOverALongerFileLeavesExactlyTheTable)
+{
+    SaveGeneration(3);
+    // Each file longer than a table by its own tail, and writable by all;
+    // the directory writable by none.
+    const size_t tails[SCORE_TABLES] = {1, 300, 512, 5000};
+    for (int t = 0; t < SCORE_TABLES; ++t)
+    {
+        const fs::path file = files / ScoreTable::fileNames[t];
+        std::ofstream(file, std::ios::binary | std::ios::app) << std::string(tails[t], 'x');
+        ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+    }
+    ASSERT_EQ(chmod(files.c_str(), 0555), 0);
+    const int status = InChild(files, log, [] {
+        // Only an ordinary user is held to the directory's bits.
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return SKIPPED;
+        if (access(".", W_OK) == 0 || access(ScoreTable::fileNames[0], W_OK) != 0)
+            return SKIPPED;
+        FillGeneration(4);
+        ScoreTable::SaveAll();
+        return 0;
+    });
+    if (status == SKIPPED)
+        GTEST_SKIP() << "no user here for whom the directory is read-only and the files writable";
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(ReadText(log), "");
+    for (int t = 0; t < SCORE_TABLES; ++t)
+    {
+        const Bytes bytes = ReadAll(files / ScoreTable::fileNames[t]);
+        EXPECT_EQ(bytes.size(), size_t(SCORE_TABLE_BYTES)) << "tail of " << tails[t];
+        EXPECT_EQ(GenerationOf(bytes, t), 4) << "tail of " << tails[t];
+    }
+}
+
 TEST_F(SaveFaults, LinkedScoreFilesAreSavedIntoTheirTargetsAndStayLinks)
 {
     const fs::path elsewhere = directory / "elsewhere";

@@ -238,6 +238,10 @@ TEST_F(Scores, AnyChangedByteOrANonZeroLastWordEmptiesTheTable)
     Clear();
     ScoreTable::LoadAll();
     EXPECT_TRUE(IsEmptyTable(0));
+    // A damaged file empties a table that held scores, too.
+    FillTables();
+    ScoreTable::LoadAll();
+    EXPECT_TRUE(IsEmptyTable(0));
 }
 
 TEST_F(Scores, ShortEmptyAndLongerFiles)

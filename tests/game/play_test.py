@@ -9,6 +9,7 @@ import time
 
 import player
 import scorefile
+from desktop_session import Board
 from player import lit_pixels, playing
 from xharness import GameProcess
 
@@ -32,38 +33,21 @@ def menu_shown(image):
     return image.size == (WIDTH, HEIGHT) and lit_pixels(image, box) > 1000
 
 
-def play_until_no_moves(game, rows, arcade=False, max_clicks=400):
-    """Clicks the largest removable group until the game ends. Returns the
-    score the clicks earned and the blocks left on the board."""
-    view = player.BoardView(WIDTH, HEIGHT, rows)
-    earned = 0
-    left = None
-    for clicks in range(max_clicks):
-        shot = player.wait_settled(game, view)
-        if not playing(shot):
-            assert left is not None, "the game ended before any click"
-            return earned, left
-        grid, _ = player.read_grid(shot, view)
-        groups = player.removable_groups(grid)
-        assert groups, "the board has no group left but the game goes on"
-        group = max(groups, key=len)
-        box = (int(view.left), int(view.top), int(view.left + 16 * view.cell),
-               int(view.top + rows * view.cell))
-        before = shot.crop(box).tobytes()
-        game.click(*view.centre(*group[0]))
-        # Count a click only once the board shows it.
-        deadline = time.time() + 3
-        while game.screenshot().crop(box).tobytes() == before and time.time() < deadline:
-            time.sleep(0.05)
-        if game.screenshot().crop(box).tobytes() == before:
-            continue
-        n = len(group)
-        earned += n if arcade else n * n
-        left = player.block_count(grid) - n
-        print("click %s: group of %d, %d blocks left" % (group[0], n, left))
-        if clicks == 3:
-            keep(shot, "game.png")
-    raise AssertionError("the game did not end after %d clicks" % max_clicks)
+def play_until_no_moves(game, rows):
+    """Removes groups until the game ends, each removal checked against the
+    board it must leave. Returns the score the removals earned and the
+    blocks left on the board."""
+    board = Board(game, rows)
+    board.read()
+    for _ in range(3):
+        if not board.remove(player.disjoint_groups(board.grid)[:1]):
+            break
+    else:
+        keep(game.screenshot(), "game.png")
+        board.play_to_end()
+    left = player.block_count(board.grid)
+    print("%d removals checked, %d blocks left" % (len(board.removed), left))
+    return sum(n * n for n in board.removed), left
 
 
 def main():
@@ -131,17 +115,15 @@ def main():
         # --- Arcade: a few groups, then let the clock run out.
         game.click(*ARCADE)
         time.sleep(0.5)
-        view = player.BoardView(WIDTH, HEIGHT, 11)
-        arcade_score = 0
+        board = Board(game, 11, clock=True)
+        board.read()
         for _ in range(3):
-            shot = player.wait_settled(game, view)
-            grid, _ = player.read_grid(shot, view)
-            groups = player.removable_groups(grid)
+            # No column emptied: the refill would make what closes up unknown.
+            groups = [g for g in player.disjoint_groups(board.grid) if not player.empties_a_column(board.grid, g)]
             if not groups:
                 break
-            group = max(groups, key=len)
-            game.click(*view.centre(*group[0]))
-            arcade_score += len(group)
+            assert board.remove(groups[:1], refilled=True)
+        arcade_score = sum(board.removed)
         assert arcade_score > 0
         # 60 s and the time the groups added; then the end-of-game screen.
         deadline = time.time() + 120

@@ -44,6 +44,20 @@ TEST(Device, PacingSubtractsWholeMillisecondsOfWork)
     EXPECT_EQ(Device::RemainingMilliseconds(1000 / 50, 0.0), 20);
 }
 
+TEST(Device, ARateOfZeroOrBelowIsIgnored)
+{
+    const int before = Device::GetUpdatesPerSecond();
+    Device::SetUpdatesPerSecond(50);
+    for (int rate : {0, -1, -50})
+    {
+        Device::SetUpdatesPerSecond(rate);
+        EXPECT_EQ(Device::GetUpdatesPerSecond(), 50) << rate;
+    }
+    Device::SetUpdatesPerSecond(1);
+    EXPECT_EQ(Device::GetUpdatesPerSecond(), 1);
+    Device::SetUpdatesPerSecond(before);
+}
+
 TEST(Device, AWorkerThreadTheSystemRefusesIsLoggedAndTheProgramGoesOn)
 {
     char path[] = "/tmp/tumblox-worker-XXXXXX";

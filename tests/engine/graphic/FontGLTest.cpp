@@ -91,6 +91,28 @@ TEST_F(FontGL, RefusesBadFilesWithTheirMessages)
     EXPECT_FALSE(LoadAndCapture(flat.Write("flat"), &errors));
     EXPECT_NE(errors.find("The line height 0"), std::string::npos) << errors;
 
+    // Zero in any size is refused with its message; one is a font.
+    struct Sizes
+    {
+        int32_t lineHeight, width, height;
+        const char* message;
+    };
+    for (const Sizes s : {Sizes{20, 0, 4, "The atlas size 0 x 4"}, Sizes{20, 4, 0, "The atlas size 4 x 0"},
+                          Sizes{-1, 4, 4, "The line height -1"}, Sizes{1, 1, 1, nullptr},
+                          Sizes{20, 1, 3, nullptr}, Sizes{20, 3, 1, nullptr}})
+    {
+        FontFile file;
+        file.lineHeight = s.lineHeight;
+        file.width = s.width;
+        file.height = s.height;
+        const bool loaded = LoadAndCapture(file.Write("sizes"), &errors);
+        EXPECT_EQ(loaded, s.message == nullptr) << s.width << " x " << s.height << ": " << errors;
+        if (s.message)
+        {
+            EXPECT_NE(errors.find(s.message), std::string::npos) << errors;
+        }
+    }
+
     // No font is left counted by the failures.
     EXPECT_EQ(KyE::Graphic::FontCount(), 0u);
 }

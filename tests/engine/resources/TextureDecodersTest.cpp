@@ -159,14 +159,15 @@ TEST(LoadRawTexture, HostileHeadersAreRefusedNamingTheFile)
     KytHeader base;
     base.width = 2;
     base.height = 2;
-    Case cases[6] = {{"no level", base}, {"15 levels", base}, {"layout 6", base},
-                     {"kind 5", base},   {"size code 4", base}, {"width 0", base}};
+    Case cases[7] = {{"no level", base},    {"15 levels", base}, {"layout 6", base}, {"kind 5", base},
+                     {"size code 4", base}, {"width 0", base},   {"height 0", base}};
     cases[0].header.levelCount = 0;
     cases[1].header.levelCount = 15;
     cases[2].header.format = 0x603;
     cases[3].header.format = 0x305;
     cases[4].header.componentSize = 4;
     cases[5].header.width = 0;
+    cases[6].header.height = 0;
     for (const Case& c : cases)
     {
         Decoded d(Kyt(c.header, Pattern(4096)), "kyt");
@@ -305,9 +306,33 @@ TEST(LoadTGA, HostileHeadersAndShortFilesAreRefused)
         EXPECT_TRUE(negative.ErrorNamesFile()) << negative.errors;
         Decoded empty(Tga(type, 3, 0, 24, Pattern(64)), "tga");
         EXPECT_FALSE(empty.ok);
+        Decoded thin(Tga(type, 0, 3, 24, Pattern(64)), "tga");
+        EXPECT_FALSE(thin.ok);
         Decoded huge(Tga(type, 32767, 32767, 32, Pattern(64)), "tga");
         EXPECT_FALSE(huge.ok);
         EXPECT_TRUE(huge.ErrorNamesFile()) << huge.errors;
+    }
+}
+
+TEST(LoadTGA, TheRunLengthDecoderRefusesAHeaderWithoutPixels)
+{
+    // Called on its own, it checks the header it is given again.
+    TempFile temp(Bytes({0x83, 1, 2, 3}), "tga");
+    unsigned char pixels[16] = {};
+    struct Header
+    {
+        int width, height, depth;
+    };
+    for (Header h : {Header{0, 1, 24}, Header{1, 0, 24}, Header{1, 1, 0}, Header{1, 1, 40}})
+    {
+        const std::string header = Tga(10, h.width, h.height, h.depth, "");
+        KyFile file;
+        ASSERT_EQ(file.OpenFile(temp.Path(), 16), 0);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(LoadRleTga(pixels, reinterpret_cast<const unsigned char*>(header.data()), file, "rle"))
+            << h.width << " x " << h.height << " x " << h.depth;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Error: [LoadRleTga] 'rle' has a header this reader cannot decode.\n");
     }
 }
 
@@ -348,7 +373,8 @@ TEST(LoadBMP, UnreadDepthsSizesAndShortFilesAreRefused)
     {
         int32_t width, height;
     };
-    for (Size s : {Size{0, 2}, Size{-2, 2}, Size{2, 0}, Size{2, -2}, Size{INT32_MIN, INT32_MIN},
+    // 4 x 0 at 24 bits: rows without padding, so no byte count refuses it.
+    for (Size s : {Size{0, 2}, Size{-2, 2}, Size{2, 0}, Size{4, 0}, Size{2, -2}, Size{INT32_MIN, INT32_MIN},
                    Size{INT32_MAX, INT32_MAX}, Size{100000, 100000}})
     {
         Decoded d(Bmp(s.width, s.height, 24, Pattern(64)), "bmp");

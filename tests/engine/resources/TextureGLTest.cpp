@@ -384,6 +384,35 @@ TEST(TextureGL, RawDescriptionUploadsThroughTheCacheAndLeavesUnit0Empty)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(refused.Load(badKind, "kind 7"));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("kind 7"), std::string::npos);
+
+    // Levels given rather than generated: none is refused; the levels of a
+    // 4 x 1 picture are 2 x 1 and 1 x 1, never thinner.
+    std::string texels = Pattern(4 * 4 + 2 * 4 + 4);
+    RawTexture given;
+    given.generateMipmaps = false;
+    given.width = 4;
+    given.height = 1;
+    for (int i = 0; i < 3; ++i)
+        given.levels[i] = reinterpret_cast<unsigned char*>(&texels[i == 0 ? 0 : i == 1 ? 16 : 24]);
+    for (int count : {0, 15})
+    {
+        given.levelCount = count;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(refused.Load(given, "levels"));
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(std::to_string(count) + " mipmap levels"),
+                  std::string::npos);
+    }
+    given.levelCount = 3;
+    Texture levels;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(levels.Load(given, "levels"));
+    testing::internal::GetCapturedStdout();
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(LevelParameter(levels, i, GL_TEXTURE_WIDTH), 4 >> i) << "level " << i;
+        EXPECT_EQ(LevelParameter(levels, i, GL_TEXTURE_HEIGHT), 1) << "level " << i;
+    }
+    EXPECT_EQ(ReadBack(levels, GL_RGBA, GL_UNSIGNED_BYTE, 4, 2), texels.substr(24));
 }
 
 TEST(TextureGL, DestroyingDeletesTheObjectAndForgetsItsBinding)
