@@ -337,7 +337,7 @@ TEST_F(SaveFaults, AFullFileSystemKeepsTheOldFilesLogsAndRecovers)
         return 0;
     });
     if (status == SKIPPED)
-        GTEST_SKIP() << "no private tmpfs can be mounted here";
+        GTEST_SKIP() << "no private tmpfs can be mounted here (mounting needs root)";
     const std::string text = ReadText(log);
     ASSERT_EQ(status, 0) << text;
     const size_t fullAt = text.find("-- full"), againAt = text.find("-- space again");

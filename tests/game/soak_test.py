@@ -2,7 +2,8 @@
 clicks anywhere, pointer motion, key presses and releases of every kind,
 window resizes down to a few pixels — through every screen and mode, for
 TUMBLOX_SOAK_SECONDS (120 by default). The process must stay alive and
-responsive, log no error, keep its memory flat and leave valid score files.
+responsive, log no error, keep its memory flat (see LEAK_ALLOWANCE_KIB) and
+leave valid score files.
 TUMBLOX_SOAK_PREFIX is a command the binary runs under (setarch for a
 ThreadSanitizer build); in sanitizer builds (TUMBLOX_SANITIZED) the resident
 size is printed but not judged, since their allocators hold freed memory
@@ -27,6 +28,25 @@ SCORE_BUTTON = -0.42
 TARGETS = MODES + [SCORE_BUTTON]
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
                      "runtime error:")
+# The leak check. Memory grows at first by design (each mode's textures and
+# the driver's shaders for it), so it is judged only after a warm-up: every
+# menu target started once and WARMUP_EVENTS events. Then the resident size
+# is sampled every SAMPLE_EVENTS events, always in the same state, over at
+# least JUDGED_EVENTS events (the soak runs on, up to twice its time, on a
+# machine too loaded to send them in time). The heap keeps up to 32 MiB of
+# freed memory for reuse (platform/HeapTuning), and the driver caches shader
+# variants as new states come up, so a process without a leak may sit that
+# much higher at any sample (samples 40 MiB apart were seen in one run); a
+# leak lifts the lowest. So the lowest sample of the last third is set
+# against the lowest of the first, and may exceed it by the heap's 32 MiB and
+# 8 MiB for the driver. A leak of 100 KiB per event over the 600 events at
+# least, or of 12 KiB per frame at 50 frames a second over the two minutes,
+# exceeds that; smaller ones that free at exit are LeakSanitizer's (the asan
+# stage).
+WARMUP_EVENTS = 200
+SAMPLE_EVENTS = 100
+JUDGED_EVENTS = 600
+LEAK_ALLOWANCE_KIB = (32 + 8) * 1024
 
 
 def button(y_ndc):
@@ -240,25 +260,47 @@ def main():
     soak = Soak(game, seed, seconds)
     problems = []
     started = time.time()
-    rss_start = None
+    samples = []  # (events, resident KiB) from the end of the warm-up on
+    warm_at = None
+
+    def judging():
+        return not sanitized and warm_at is not None and soak.events - warm_at < JUDGED_EVENTS
+
+    def sample():
+        # Every sample in the same state, the window back at its own size: a
+        # frame buffer sized for a tiny or a full-screen window in between
+        # would otherwise read as growth or loss.
+        soak.restore()
+        samples.append((soak.events, rss_kib(game.proc.pid)))
+
     try:
-        while time.time() - started < seconds:
+        while time.time() - started < seconds or (judging() and time.time() - started < 2 * seconds):
             soak.one()
             if not game.alive():
                 problems.append("the game died with status %s" % game.proc.returncode)
                 break
-            if rss_start is None and time.time() - started >= min(60.0, seconds / 2):
-                # Both samples in the same state, the window back at its own
-                # size: a frame buffer sized for a tiny or a full-screen
-                # window in between would otherwise read as growth or loss.
-                soak.restore()
-                rss_start = rss_kib(game.proc.pid)
+            if warm_at is None and soak.events >= WARMUP_EVENTS and min(soak.visits) > 0:
+                warm_at = soak.events
+                sample()
+            elif warm_at is not None and soak.events - samples[-1][0] >= SAMPLE_EVENTS:
+                sample()
         if game.alive():
-            soak.restore()
-            rss_end = rss_kib(game.proc.pid)
-            if rss_start and rss_end > rss_start * 1.10 + 4096 and not sanitized:
-                problems.append("resident size grew from %d to %d KiB" % (rss_start, rss_end))
-            print("resident size %s KiB after the first minute, %d KiB at the end" % (rss_start, rss_end))
+            if warm_at is not None:
+                sample()
+            judged = soak.events - warm_at if warm_at is not None else 0
+            if judged >= JUDGED_EVENTS:
+                third = len(samples) // 3
+                first = min(rss for _, rss in samples[:third])
+                floor = min(rss for _, rss in samples[-third:])
+                print("resident size after the warm-up (%d events), every %d events over %d: %s MiB; the "
+                      "lowest of the first and of the last third %d and %d KiB" % (
+                          warm_at, SAMPLE_EVENTS, judged,
+                          " ".join("%.0f" % (rss / 1024) for _, rss in samples), first, floor))
+                if floor > first + LEAK_ALLOWANCE_KIB and not sanitized:
+                    problems.append("resident size grew from %d to %d KiB over %d events" % (first, floor, judged))
+            else:
+                print("resident size not judged: %d events after the warm-up (%s), %d needed" % (
+                    judged, "reached" if warm_at is not None else "not reached", JUDGED_EVENTS))
             if not soak.back_to_a_game() and not soak.responsive():
                 path = os.path.join(game.workdir, "stuck.png")
                 game.screenshot(path)
