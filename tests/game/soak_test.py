@@ -29,22 +29,24 @@ TARGETS = MODES + [SCORE_BUTTON]
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
                      "runtime error:")
 # The leak check. Memory grows at first by design (each mode's textures and
-# the driver's shaders for it), so it is judged only after a warm-up: every
-# menu target started once and WARMUP_EVENTS events. Then the resident size
-# is sampled every SAMPLE_EVENTS events, always in the same state, over at
-# least JUDGED_EVENTS events (the soak runs on, up to twice its time, on a
-# machine too loaded to send them in time). The heap keeps up to 32 MiB of
-# freed memory for reuse (platform/HeapTuning), and the driver caches shader
-# variants as new states come up, so a process without a leak may sit that
-# much higher at any sample (samples 40 MiB apart were seen in one run); a
-# leak lifts the lowest. So the lowest sample of the last third is set
+# the driver's shaders for it), so it is judged only after a warm-up:
+# WARMUP_EVENTS events and every menu target started once (or, on a loaded
+# machine that has not got that far, a third of the time). Then the resident
+# size is read every SAMPLE_SECONDS, over at least JUDGED_EVENTS events (the
+# soak runs on, up to twice its time, on a machine too loaded to send them in
+# time). The heap keeps up to 32 MiB of freed memory for reuse
+# (platform/HeapTuning), the driver caches shader variants as new states come
+# up, and the frame buffers follow the window's size, so a process without a
+# leak may read that much higher at any moment (reads 48 MiB apart were seen
+# in one run, depending on what the load let happen just before); a leak
+# lifts the lowest reads. So the lowest read of the second half is set
 # against the lowest of the first, and may exceed it by the heap's 32 MiB and
-# 8 MiB for the driver. A leak of 100 KiB per event over the 600 events at
-# least, or of 12 KiB per frame at 50 frames a second over the two minutes,
-# exceeds that; smaller ones that free at exit are LeakSanitizer's (the asan
-# stage).
+# 8 MiB for the driver and the frame buffers. A leak of 100 KiB per event
+# over the 600 events at least, or of 12 KiB per frame at 50 frames a second
+# over the two minutes, exceeds that; smaller ones that free at exit are
+# LeakSanitizer's (the asan stage).
 WARMUP_EVENTS = 200
-SAMPLE_EVENTS = 100
+SAMPLE_SECONDS = 2
 JUDGED_EVENTS = 600
 LEAK_ALLOWANCE_KIB = (32 + 8) * 1024
 
@@ -204,13 +206,26 @@ class Soak:
         for name in list(self.held):
             self.key(name, down=False)
         self.held.clear()
-        out = self.game.stdout()
-        if out.count("Enter full screen mode.") > out.count("Leave full screen mode."):
+        if self.full_screen():
             self.key("F11")
+            # Leaving full screen, the game gives its window back its own
+            # last size; on a loaded machine that comes late, and would undo
+            # the size set below.
+            deadline = time.time() + 10
+            while self.full_screen() and time.time() < deadline:
+                time.sleep(0.05)
             time.sleep(0.2)
         self.size = (WIDTH, HEIGHT)
-        self.resize(WIDTH, HEIGHT)
-        time.sleep(0.3)
+        for _ in range(20):
+            self.resize(WIDTH, HEIGHT)
+            time.sleep(0.3)
+            geometry = self.game.window.get_geometry()
+            if (geometry.width, geometry.height) == (WIDTH, HEIGHT):
+                break
+
+    def full_screen(self):
+        out = self.game.stdout()
+        return out.count("Enter full screen mode.") > out.count("Leave full screen mode.")
 
     def back_to_a_game(self):
         """From any screen to a freshly started Simple game."""
@@ -260,47 +275,42 @@ def main():
     soak = Soak(game, seed, seconds)
     problems = []
     started = time.time()
-    samples = []  # (events, resident KiB) from the end of the warm-up on
+    samples = []  # resident KiB, every SAMPLE_SECONDS from the end of the warm-up on
     warm_at = None
 
     def judging():
         return not sanitized and warm_at is not None and soak.events - warm_at < JUDGED_EVENTS
 
-    def sample():
-        # Every sample in the same state, the window back at its own size: a
-        # frame buffer sized for a tiny or a full-screen window in between
-        # would otherwise read as growth or loss.
-        soak.restore()
-        samples.append((soak.events, rss_kib(game.proc.pid)))
-
     try:
+        last_sample = 0.0
         while time.time() - started < seconds or (judging() and time.time() - started < 2 * seconds):
             soak.one()
             if not game.alive():
                 problems.append("the game died with status %s" % game.proc.returncode)
                 break
-            if warm_at is None and soak.events >= WARMUP_EVENTS and min(soak.visits) > 0:
+            if warm_at is None and soak.events >= WARMUP_EVENTS and (
+                    min(soak.visits) > 0 or time.time() - started >= seconds / 3):
                 warm_at = soak.events
-                sample()
-            elif warm_at is not None and soak.events - samples[-1][0] >= SAMPLE_EVENTS:
-                sample()
+            if warm_at is not None and time.time() - last_sample >= SAMPLE_SECONDS:
+                samples.append(rss_kib(game.proc.pid))
+                last_sample = time.time()
         if game.alive():
-            if warm_at is not None:
-                sample()
+            soak.restore()
+            samples.append(rss_kib(game.proc.pid))
             judged = soak.events - warm_at if warm_at is not None else 0
-            if judged >= JUDGED_EVENTS:
-                third = len(samples) // 3
-                first = min(rss for _, rss in samples[:third])
-                floor = min(rss for _, rss in samples[-third:])
-                print("resident size after the warm-up (%d events), every %d events over %d: %s MiB; the "
-                      "lowest of the first and of the last third %d and %d KiB" % (
-                          warm_at, SAMPLE_EVENTS, judged,
-                          " ".join("%.0f" % (rss / 1024) for _, rss in samples), first, floor))
-                if floor > first + LEAK_ALLOWANCE_KIB and not sanitized:
-                    problems.append("resident size grew from %d to %d KiB over %d events" % (first, floor, judged))
+            half = len(samples) // 2
+            if judged >= JUDGED_EVENTS and half >= 5:
+                first, last = min(samples[:half]), min(samples[half:])
+                print("resident size after the warm-up (%d events), %d samples over %d events: %.0f to %.0f "
+                      "MiB in the first half, %.0f to %.0f MiB in the second; the lowest %d and %d KiB" % (
+                          warm_at, len(samples), judged, first / 1024, max(samples[:half]) / 1024,
+                          last / 1024, max(samples[half:]) / 1024, first, last))
+                if last > first + LEAK_ALLOWANCE_KIB and not sanitized:
+                    problems.append("resident size grew from %d to %d KiB over %d events" % (first, last, judged))
             else:
-                print("resident size not judged: %d events after the warm-up (%s), %d needed" % (
-                    judged, "reached" if warm_at is not None else "not reached", JUDGED_EVENTS))
+                print("resident size not judged: %d events in %d samples after the warm-up (%s), %d needed" % (
+                    judged, len(samples), "reached" if warm_at is not None else "not reached",
+                    JUDGED_EVENTS))
             if not soak.back_to_a_game() and not soak.responsive():
                 path = os.path.join(game.workdir, "stuck.png")
                 game.screenshot(path)

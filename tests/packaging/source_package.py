@@ -12,7 +12,8 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "support"))
+TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(TOP, "tests", "support"))
 import checkers  # noqa: E402
 import installed  # noqa: E402
 
@@ -21,6 +22,11 @@ def only(pattern):
     found = glob.glob(pattern)
     assert len(found) == 1, "%s: %s" % (pattern, found)
     return found[0]
+
+
+def paragraphs(path):
+    with open(path, encoding="utf-8") as f:
+        return [p.strip() for p in re.split(r"\n\s*\n", f.read())]
 
 
 def build_id(path):
@@ -44,9 +50,15 @@ def main():
             sorted(expected - found), sorted(found - expected))
         print("%s: the upstream package's files and changelog.Debian.gz" % os.path.basename(deb))
 
-        checkers.copyright_file(os.path.join(prefix, "share/doc/tumblox/copyright"),
-                                os.path.join(prefix, "share/doc/tumblox", installed.LICENCE))
-        print("copyright: machine-readable, the font's licence as the asset tool writes it")
+        copyright = os.path.join(prefix, "share/doc/tumblox/copyright")
+        checkers.copyright_file(copyright, os.path.join(prefix, "share/doc/tumblox", installed.LICENCE))
+        # Debian's copyright file says what the upstream one says, paragraph
+        # for paragraph (its header adds the contact, its debian/* is its own).
+        missing = [p for p in paragraphs(os.path.join(TOP, "packaging/copyright"))[1:]
+                   if p not in paragraphs(copyright)]
+        assert not missing, "debian/copyright lacks paragraphs of packaging/copyright:\n%s" % missing
+        print("copyright: machine-readable, as packaging/copyright, the font's licence as the asset tool "
+              "writes it")
 
         debug = os.path.join(scratch, "debug")
         subprocess.run(["dpkg-deb", "-x", dbgsym, debug], check=True)
