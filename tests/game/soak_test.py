@@ -32,9 +32,9 @@ SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING
 # the driver's shaders for it), so it is judged only after a warm-up:
 # WARMUP_EVENTS events and every menu target started once (or, on a loaded
 # machine that has not got that far, a third of the time). Then the resident
-# size is read every SAMPLE_SECONDS, over at least JUDGED_EVENTS events (the
-# soak runs on, up to twice its time, on a machine too loaded to send them in
-# time). The heap keeps up to 32 MiB of freed memory for reuse
+# size is read every SAMPLE_SECONDS, over at least JUDGED_EVENTS events and
+# 2 x MIN_HALF_SAMPLES reads (the soak runs on, up to twice its time, on a
+# machine too loaded to get that far in time). The heap keeps up to 32 MiB of freed memory for reuse
 # (platform/HeapTuning), the driver caches shader variants as new states come
 # up, and the frame buffers follow the window's size, so a process without a
 # leak may read that much higher at any moment (reads 48 MiB apart were seen
@@ -48,6 +48,7 @@ SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING
 WARMUP_EVENTS = 200
 SAMPLE_SECONDS = 2
 JUDGED_EVENTS = 600
+MIN_HALF_SAMPLES = 5
 LEAK_ALLOWANCE_KIB = (32 + 8) * 1024
 
 
@@ -89,22 +90,35 @@ class Soak:
         self.visits = [0] * len(TARGETS)
         self.games_finished = 0
         self.deadline = time.time() + seconds
+        self.samples = []  # resident KiB, every SAMPLE_SECONDS once sampling is on
+        self.sampling = False
+        self.last_sample = 0.0
         self.keycodes = {}
         for name in KEYS:
             code = self.dpy.keysym_to_keycode(XK.string_to_keysym(name))
             if code:
                 self.keycodes[name] = code
 
+    def count(self):
+        """Counts an event, and reads the resident size when one is due:
+        also in the middle of a long run of events (a game played to its end)."""
+        self.events += 1
+        if self.sampling and time.time() - self.last_sample >= SAMPLE_SECONDS:
+            rss = rss_kib(self.game.proc.pid)
+            if rss:
+                self.samples.append(rss)
+            self.last_sample = time.time()
+
     def send(self, kind, detail):
         xtest.fake_input(self.dpy, kind, detail)
         self.dpy.sync()
-        self.events += 1
+        self.count()
 
     def move(self, x, y):
         origin = self.game.window.translate_coords(self.dpy.screen().root, 0, 0)
         xtest.fake_input(self.dpy, X.MotionNotify, x=int(x) - origin.x, y=int(y) - origin.y)
         self.dpy.sync()
-        self.events += 1
+        self.count()
 
     def click(self, x, y, button=1):
         self.move(x, y)
@@ -123,7 +137,7 @@ class Soak:
     def resize(self, width, height):
         self.game.window.configure(width=width, height=height)
         self.dpy.sync()
-        self.events += 1
+        self.count()
 
     def one(self):
         rng = self.rng
@@ -275,14 +289,14 @@ def main():
     soak = Soak(game, seed, seconds)
     problems = []
     started = time.time()
-    samples = []  # resident KiB, every SAMPLE_SECONDS from the end of the warm-up on
+    samples = soak.samples
     warm_at = None
 
     def judging():
-        return not sanitized and warm_at is not None and soak.events - warm_at < JUDGED_EVENTS
+        return not sanitized and warm_at is not None and (
+            soak.events - warm_at < JUDGED_EVENTS or len(samples) < 2 * MIN_HALF_SAMPLES)
 
     try:
-        last_sample = 0.0
         while time.time() - started < seconds or (judging() and time.time() - started < 2 * seconds):
             soak.one()
             if not game.alive():
@@ -291,15 +305,14 @@ def main():
             if warm_at is None and soak.events >= WARMUP_EVENTS and (
                     min(soak.visits) > 0 or time.time() - started >= seconds / 3):
                 warm_at = soak.events
-            if warm_at is not None and time.time() - last_sample >= SAMPLE_SECONDS:
-                samples.append(rss_kib(game.proc.pid))
-                last_sample = time.time()
+                soak.sampling = True
+        soak.sampling = False
         if game.alive():
             soak.restore()
             samples.append(rss_kib(game.proc.pid))
             judged = soak.events - warm_at if warm_at is not None else 0
             half = len(samples) // 2
-            if judged >= JUDGED_EVENTS and half >= 5:
+            if judged >= JUDGED_EVENTS and half >= MIN_HALF_SAMPLES:
                 first, last = min(samples[:half]), min(samples[half:])
                 print("resident size after the warm-up (%d events), %d samples over %d events: %.0f to %.0f "
                       "MiB in the first half, %.0f to %.0f MiB in the second; the lowest %d and %d KiB" % (
