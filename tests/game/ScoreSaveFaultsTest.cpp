@@ -219,9 +219,11 @@ TEST_F(SaveFaults, AKilledSaveLeavesEveryFileWholeOldOrNew)
 TEST_F(SaveFaults, ADirectoryThatIsNotWritableSavesWritableFilesInPlaceAndKeepsAndLogsTheRest)
 {
     SaveGeneration(3);
-    // The first two files are the player's to write, the other two not.
+    // The first two files are the player's to write, the other two not:
+    // read-only for everyone, so that this holds for their owner too when
+    // the test runs as an ordinary user (the superuser drops to one below).
     for (int t = 0; t < SCORE_TABLES; ++t)
-        ASSERT_EQ(chmod((files / ScoreTable::fileNames[t]).c_str(), t < 2 ? 0666 : 0644), 0);
+        ASSERT_EQ(chmod((files / ScoreTable::fileNames[t]).c_str(), t < 2 ? 0666 : 0444), 0);
     ASSERT_EQ(chmod(files.c_str(), 0555), 0);
     const int status = InChild(files, log, [] {
         // The superuser writes anywhere: drop to an ordinary user first.
@@ -370,7 +372,7 @@ TEST_F(SaveFaults, AFullFileSystemKeepsTheOldFilesLogsAndRecovers)
         return 0;
     });
     if (status == SKIPPED)
-        GTEST_SKIP() << "no private tmpfs can be mounted here";
+        GTEST_SKIP() << "no private tmpfs can be mounted here (mounting needs root)";
     const std::string text = ReadText(log);
     ASSERT_EQ(status, 0) << text;
     const size_t fullAt = text.find("-- full"), againAt = text.find("-- space again");
