@@ -188,9 +188,6 @@ class BrowserGame:
             time.sleep(0.1)
         return self
 
-    def alive(self):
-        return self.browser.proc.poll() is None
-
     def close(self):
         """Leaves the page, as a player closes the tab: the game saves at
         pagehide."""
@@ -281,9 +278,6 @@ class BrowserGame:
         px, py = self._page_point(x, y)
         self.page.call("Input.dispatchMouseEvent", type=kind, x=px, y=py, button=button, clickCount=count,
                        buttons={"left": 1, "right": 2, "middle": 4}.get(button, 0) if kind == "mousePressed" else 0)
-        self.pointer = (x, y)
-
-    pointer = (0, 0)
 
     def move(self, x, y):
         self._mouse("mouseMoved", x, y)
@@ -293,12 +287,6 @@ class BrowserGame:
         time.sleep(0.03)
         self._mouse("mousePressed", x, y, BUTTONS[button], 1)
         self._mouse("mouseReleased", x, y, BUTTONS[button], 1)
-
-    def press(self, button=1):
-        self._mouse("mousePressed", *self.pointer, button=BUTTONS[button], count=1)
-
-    def release(self, button=1):
-        self._mouse("mouseReleased", *self.pointer, button=BUTTONS[button], count=1)
 
     def _key(self, kind, name):
         if name in KEYS:
@@ -322,12 +310,6 @@ class BrowserGame:
             for part in reversed(parts):
                 self._key("keyUp", part)
             time.sleep(0.04)
-
-    def key_down(self, name):
-        self._key("keyDown", name)
-
-    def key_up(self, name):
-        self._key("keyUp", name)
 
     def type(self, text):
         for char in text:
