@@ -102,6 +102,22 @@ int InChild(const fs::path& directory, const fs::path& log, Body body)
     return WEXITSTATUS(status);
 }
 
+// In a child in directory: generation 4 saved by an ordinary user (the
+// superuser, who writes anywhere, drops to one first), where premise holds
+// for that user; SKIPPED where no such user can be had or it does not hold.
+int SaveAsAnOrdinaryUser(const fs::path& directory, const fs::path& log, bool (*premise)())
+{
+    return InChild(directory, log, [premise] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return SKIPPED;
+        if (!premise())
+            return SKIPPED;
+        FillGeneration(4);
+        ScoreTable::SaveAll();
+        return 0;
+    });
+}
+
 std::string ReadText(const fs::path& path)
 {
     const Bytes bytes = ReadAll(path);
@@ -225,14 +241,7 @@ TEST_F(SaveFaults, ADirectoryThatIsNotWritableSavesWritableFilesInPlaceAndKeepsA
     for (int t = 0; t < SCORE_TABLES; ++t)
         ASSERT_EQ(chmod((files / ScoreTable::fileNames[t]).c_str(), t < 2 ? 0666 : 0444), 0);
     ASSERT_EQ(chmod(files.c_str(), 0555), 0);
-    const int status = InChild(files, log, [] {
-        // The superuser writes anywhere: drop to an ordinary user first.
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            return SKIPPED;
-        FillGeneration(4);
-        ScoreTable::SaveAll();
-        return 0;
-    });
+    const int status = SaveAsAnOrdinaryUser(files, log, [] { return true; });
     if (status == SKIPPED)
         GTEST_SKIP() << "cannot drop to an ordinary user";
     ASSERT_EQ(status, 0);
@@ -260,15 +269,8 @@ TEST_F(SaveFaults, AnInPlaceSaveOverALongerFileLeavesExactlyTheTable)
         ASSERT_EQ(chmod(file.c_str(), 0666), 0);
     }
     ASSERT_EQ(chmod(files.c_str(), 0555), 0);
-    const int status = InChild(files, log, [] {
-        // Only an ordinary user is held to the directory's bits.
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            return SKIPPED;
-        if (access(".", W_OK) == 0 || access(ScoreTable::fileNames[0], W_OK) != 0)
-            return SKIPPED;
-        FillGeneration(4);
-        ScoreTable::SaveAll();
-        return 0;
+    const int status = SaveAsAnOrdinaryUser(files, log, [] {
+        return access(".", W_OK) != 0 && access(ScoreTable::fileNames[0], W_OK) == 0;
     });
     if (status == SKIPPED)
         GTEST_SKIP() << "no user here for whom the directory is read-only and the files writable";
