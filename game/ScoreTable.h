@@ -51,7 +51,8 @@ struct ScoreTable
     // permission bits and flushed to disk, then renamed over it. Where no
     // temporary file may be made, a writable file is rewritten in place. A
     // save that fails both ways is logged and leaves the old file as it
-    // was; the other tables are still saved.
+    // was; the other tables are still saved. Then hands the files to lasting
+    // storage where the platform needs that (platform/Storage.h).
     static void SaveAll();
     // Gives the pending entry its name, cut to 23 characters.
     static void ConfirmName(const char* text);

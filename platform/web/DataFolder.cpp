@@ -4,7 +4,7 @@
 
 namespace
 {
-// Where the site's packed data is unpacked (web/CMakeLists' --preload-file).
+// Where the site's packed data is unpacked (--preload-file, cmake/Web.cmake).
 const char* const DATA_FOLDER = "/data/";
 } // namespace
 
