@@ -25,24 +25,35 @@ Module['preRun'].push(function() {
   }
 });
 
-// One copy at a time; a save during a copy is copied once it ends.
+// Each save writes the folder's files (the game adds and replaces files,
+// never removes one) in one transaction that makes all its requests at once
+// and commits itself, so saves are kept in their order. WebKit freezes a page going into its back-forward cache
+// with a transaction that still waits on the page's callbacks, which then
+// blocks every later visit's read of the scores.
 Module.kyStorageCommit = function() {
-  if (Module.kyStorageBusy) {
-    Module.kyStorageAgain = true;
-    return;
-  }
-  Module.kyStorageBusy = true;
-  try {
+  var folder = FS.cwd();  // the folder mounted before main
+  var db = IDBFS.dbs[folder];
+  if (!db) {
+    // The read before main could not open the database: try it again.
     FS.syncfs(false, function(error) {
       if (error) err('Error: [Storage] Could not keep the scores in the browser: ' + error);
-      Module.kyStorageBusy = false;
-      if (Module.kyStorageAgain) {
-        Module.kyStorageAgain = false;
-        Module.kyStorageCommit();
-      }
     });
+    return;
+  }
+  try {
+    var transaction = db.transaction([IDBFS.DB_STORE_NAME], 'readwrite');
+    transaction.onabort = function() {
+      err('Error: [Storage] Could not keep the scores in the browser: ' + transaction.error);
+    };
+    var store = transaction.objectStore(IDBFS.DB_STORE_NAME);
+    FS.readdir(folder).forEach(function(name) {
+      var path = folder + '/' + name;
+      var stat = FS.stat(path);
+      if (FS.isFile(stat.mode))
+        store.put({timestamp: stat.mtime, mode: stat.mode, contents: FS.readFile(path)}, path);
+    });
+    if (transaction.commit) transaction.commit();
   } catch (error) {
     err('Error: [Storage] Could not keep the scores in the browser: ' + error);
-    Module.kyStorageBusy = false;
   }
 };
