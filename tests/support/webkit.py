@@ -16,6 +16,7 @@ import os
 import re
 import shutil
 import subprocess
+import sysconfig
 import tempfile
 import threading
 import urllib.error
@@ -27,7 +28,7 @@ import browser
 import desktop_session
 import webdriver
 
-MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+MINIBROWSER = "/usr/lib/%s/webkit2gtk-4.1/MiniBrowser" % sysconfig.get_config_var("MULTIARCH")
 DRIVER = "/usr/bin/WebKitWebDriver"
 
 
