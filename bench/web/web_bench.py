@@ -81,8 +81,9 @@ def lighthouse_report(folder, url, preset):
                    "--chrome-flags=" + " ".join(browser.FLAGS)]
         if preset == "desktop":
             command.append("--preset=desktop")
-        # On a loaded machine a DevTools call of Lighthouse's own now and
-        # then outlasts its time limit; a second run goes through.
+        # On a loaded machine a run now and then ends on one of Lighthouse's
+        # own time limits (a DevTools call, the first paint); a second run
+        # goes through.
         for attempt in (1, 2):
             run = subprocess.run(command, env=dict(os.environ, CHROME_PATH=browser.CHROMIUM), capture_output=True,
                                  text=True, timeout=600)
