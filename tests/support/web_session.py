@@ -272,6 +272,37 @@ class WebSession(desktop_session.Session):
         game.close()
         self.checked.append("texture refusals")
 
+    def context_loss(self):
+        """The WebGL context lost during a Simple game and given back, as a
+        phone's browser does: nothing is drawn meanwhile, then the same
+        board and score again, and a removal still scores; no console
+        error."""
+        game = self.start()
+        game.click(*button_centre("Simple"))
+        wait_for("Simple does not start", lambda: playing(game.screenshot()))
+        board = Board(game, 11)
+        board.read()
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        number = (0, 36, 85, 75)  # the score's line, left of the board
+        score = game.screenshot().crop(number).tobytes()
+        game.page.evaluate("window.kyLoss = GLctx.getExtension('WEBGL_lose_context'); kyLoss.loseContext()")
+        game.wait_for_log("The WebGL context was lost")
+        frames, steps = game.page.evaluate("[Module.kyFrames, Module.kySteps]")
+        # Half a second of steps: the game goes on, the drawing does not.
+        wait_for("the game does not go on while the context is lost",
+                 lambda: game.page.evaluate("Module.kySteps") > steps + 25)
+        assert game.page.evaluate("Module.kyFrames") == frames, "frames are drawn while the context is lost"
+        game.page.evaluate("kyLoss.restoreContext()")
+        game.wait_for_log("[Device::OnContextRestored] Made anew:")
+        shot, seen = board.look()
+        wrong = player.differences(seen, board.grid)
+        assert not wrong, "the board differs once the context is back, in %s" % wrong[:8]
+        assert shot.crop(number).tobytes() == score, "the score differs once the context is back"
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        assert game.screenshot().crop(number).tobytes() != score, "a removal after the loss does not score"
+        self.finish(game)
+        self.checked.append("WebGL context lost and restored")
+
     def offline(self):
         """With the server gone the site loads from the offline copy."""
         game = self.start()
@@ -310,6 +341,7 @@ def main():
         session.checked.append("Succeeding, Arcade, Tetris")
         session.foreign_storage()
         session.texture_refusals()
+        session.context_loss()
         session.browser_actions()
         session.without_webgl2()
         desktop_session.stop(server)
