@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -571,4 +573,23 @@ TEST_F(Scores, AnEntryAnotherTabNamedOrPushedOutLeavesAndThePendingEntryFollows)
     ScoreTable::SaveAll();
     EXPECT_EQ(ScoreTable::pendingEntry, nullptr);
     EXPECT_EQ(Shown().back().first, 1000);
+}
+
+TEST_F(Scores, AFileAnotherProgramKeepsLockedIsSavedAfterTheWaitWithAnError)
+{
+    ScoreTable::SaveAll();
+    const int holder = open("simple.score", O_RDONLY);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ScoreTable::Insert(0, 70);
+    testing::internal::CaptureStderr();
+    ScoreTable::SaveAll();
+    const std::string log = testing::internal::GetCapturedStderr();
+    close(holder);
+    EXPECT_EQ(log, "Error: [ScoreTable::SaveAll] The score file 'simple.score' stayed locked by another program; "
+                   "saving it without the lock.\n");
+    Clear();
+    ScoreTable::LoadAll();
+    EXPECT_EQ(ScoreTable::tables[0].entries[0].score, 70);
+    for (const fs::directory_entry& entry : fs::directory_iterator("."))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
