@@ -63,10 +63,15 @@
     }
     if (!navigator.locks || !navigator.locks.request) return inTurn();
     // A lock refused outright (a page of no origin) runs the task in turn.
-    return navigator.locks.request(lockName, once).catch(function(error) {
+    function refused(error) {
       if (!ran) return inTurn();
       throw error;
-    });
+    }
+    try {
+      return navigator.locks.request(lockName, once).catch(refused);
+    } catch (error) {
+      return refused(error);
+    }
   }
 
   // One transaction on the folder's records; settles when it completes.
