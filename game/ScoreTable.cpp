@@ -3,6 +3,7 @@
 #include "engine/core/Log.h"
 #include "game/Game.h"
 #include "platform/CalendarTime.h"
+#include "platform/FileLock.h"
 #include "platform/Storage.h"
 #include <cerrno>
 #include <climits>
@@ -15,6 +16,7 @@
 
 ScoreTable ScoreTable::tables[SCORE_TABLES];
 char* ScoreTable::pendingEntry = nullptr;
+ScoreTable ScoreTable::lastRead[SCORE_TABLES];
 int (*ScoreTable::renameFile)(const char* from, const char* to) = std::rename;
 
 const char* const ScoreTable::fileNames[SCORE_TABLES] = {"simple.score", "arcade.score", "succeed.score",
@@ -101,6 +103,79 @@ bool IsValid(const unsigned char buffer[SCORE_TABLE_BYTES])
            Get32(buffer + RESERVED_OFFSET) == 0;
 }
 
+void DecodeValid(const unsigned char buffer[SCORE_TABLE_BYTES], ScoreTable& table)
+{
+    ScoreTable::Decode(buffer, table);
+    // Every name is drawn as a C string: a file that lacks a terminator
+    // must not make the drawing read past its field.
+    for (ScoreEntry& entry : table.entries)
+        entry.name[SCORE_NAME_SIZE - 1] = '\0';
+}
+
+// The table a file holds; false where it is missing, damaged or foreign.
+bool ReadTable(const char* name, ScoreTable& table)
+{
+    unsigned char buffer[SCORE_TABLE_BYTES];
+    if (!ReadFile(name, buffer) || !IsValid(buffer))
+        return false;
+    DecodeValid(buffer, table);
+    return true;
+}
+
+bool SameEntry(const ScoreEntry& a, const ScoreEntry& b)
+{
+    return a.score == b.score && a.time == b.time && std::strncmp(a.name, b.name, SCORE_NAME_SIZE) == 0;
+}
+
+// How often entry stands among the first count entries.
+int Occurrences(const ScoreEntry* entries, int count, const ScoreEntry& entry)
+{
+    int found = 0;
+    for (int i = 0; i < count; ++i)
+        if (entries[i].score != 0 && SameEntry(entries[i], entry))
+            ++found;
+    return found;
+}
+
+int Occurrences(const ScoreTable& table, const ScoreEntry& entry)
+{
+    return Occurrences(table.entries, SCORE_ENTRIES, entry);
+}
+
+// Takes entry i out; those below move up, and an unused one comes last.
+void RemoveEntry(ScoreTable& table, int i, int& pending)
+{
+    for (int j = i; j < SCORE_ENTRIES - 1; ++j)
+        table.entries[j] = table.entries[j + 1];
+    table.entries[SCORE_ENTRIES - 1] = ScoreEntry{};
+    pending = pending == i ? -1 : pending > i ? pending - 1 : pending;
+}
+
+// Places entry where Insert would place its score.
+void PlaceEntry(ScoreTable& table, const ScoreEntry& entry, int& pending)
+{
+    for (int i = 0; i < SCORE_ENTRIES; ++i)
+    {
+        if (table.entries[i].score >= entry.score)
+            continue;
+        for (int j = SCORE_ENTRIES - 1; j > i; --j)
+            table.entries[j] = table.entries[j - 1];
+        table.entries[i] = entry;
+        if (pending >= i)
+            pending = pending + 1 < SCORE_ENTRIES ? pending + 1 : -1;
+        return;
+    }
+}
+
+bool HoldsScores()
+{
+    for (const ScoreTable& table : ScoreTable::tables)
+        for (const ScoreEntry& entry : table.entries)
+            if (entry.score != 0)
+                return true;
+    return false;
+}
+
 void ReportSaveError(const char* name, int error)
 {
     LogError("[ScoreTable::SaveAll] Could not save the score file '%s': %s.", name, std::strerror(error));
@@ -175,15 +250,17 @@ int SaveInPlace(const std::string& path, const unsigned char buffer[SCORE_TABLE_
     return error;
 }
 
-// Writes the bytes to "<file>.tmp" beside the file, with the file's
-// permission bits, flushes them to disk and renames the temporary file over
-// the old one, so that the old file stays whole until the new one is
-// complete. Falls back to a save in place where the temporary file is
-// refused; only when both fail is the old file kept and the error logged.
-bool SaveFile(const char* name, const unsigned char buffer[SCORE_TABLE_BYTES])
+// Writes the bytes to "<file>.tmp" beside the file at path (the score file
+// name, or the file its link points to), with the file's permission bits,
+// flushes them to disk and renames the temporary file over the old one, so
+// that the old file stays whole until the new one is complete. A writer
+// without the file's lock takes a temporary file of its own, so as not to
+// write into the one of the writer that has it. Falls back to a save in
+// place where the temporary file is refused; only when both fail is the old
+// file kept and the error logged.
+bool SaveFile(const char* name, const std::string& path, bool locked, const unsigned char buffer[SCORE_TABLE_BYTES])
 {
-    const std::string path = FollowLinks(name);
-    const std::string temporary = path + ".tmp";
+    const std::string temporary = locked ? path + ".tmp" : path + "." + std::to_string(getpid()) + ".tmp";
     struct stat old;
     const bool exists = stat(path.c_str(), &old) == 0;
     const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0666);
@@ -265,47 +342,143 @@ void ScoreTable::Decode(const unsigned char in[SCORE_TABLE_BYTES], ScoreTable& t
     table.reserved = Get32(in + RESERVED_OFFSET);
 }
 
-void ScoreTable::LoadAll()
+namespace
 {
-    Game::StateLock lock(Game::stateMutex);
+// What each table's last save wrote, until the platform says that it lasts;
+// then it is what the table has read. Guarded by Game::stateMutex.
+ScoreTable written[SCORE_TABLES];
+bool writtenToKeep[SCORE_TABLES];
+
+// Brings another writer's changes to table t's file into the table (and
+// what it holds into lastRead), where the file is valid. stateMutex held.
+void MergeFile(int t, const ScoreTable* file)
+{
+    if (file == nullptr)
+        return;
+    ScoreTable::Merge(ScoreTable::tables[t], ScoreTable::lastRead[t], *file);
+    ScoreTable::lastRead[t] = *file;
+}
+
+// Each file locked, read, merged and written, one after the other; the
+// lock is never held while waiting for another file's.
+void SaveFiles()
+{
     for (int t = 0; t < SCORE_TABLES; ++t)
     {
-        ScoreTable& table = tables[t];
+        const char* name = ScoreTable::fileNames[t];
+        const std::string path = FollowLinks(name);
+        KyFileLock lock;
+        const bool locked = KyFileLock_Acquire(path.c_str(), ScoreTable::LOCK_WAIT_SECONDS, lock);
+        if (!locked && errno == EWOULDBLOCK)
+            LogError("[ScoreTable::SaveAll] The score file '%s' stayed locked by another program; saving it "
+                     "without the lock.",
+                     name);
+        ScoreTable file;
+        const bool valid = ReadTable(path.c_str(), file);
         unsigned char buffer[SCORE_TABLE_BYTES];
-        if (ReadFile(fileNames[t], buffer))
         {
-            if (IsValid(buffer))
-            {
-                Decode(buffer, table);
-                // Every name is drawn as a C string: a file that lacks a
-                // terminator must not make the drawing read past its field.
-                for (ScoreEntry& entry : table.entries)
-                    entry.name[SCORE_NAME_SIZE - 1] = '\0';
-            }
-            else
-                std::memset(&table, 0, sizeof table);
+            Game::StateLock state(Game::stateMutex);
+            MergeFile(t, valid ? &file : nullptr);
+            ScoreTable& table = ScoreTable::tables[t];
+            table.checksum = ScoreTable::Checksum(table);
+            table.reserved = 0;
+            ScoreTable::Encode(table, buffer);
+            written[t] = table;
         }
-        WriteTitle(table, titles[t]);
+        // Written without the state's lock: the files take their time.
+        const bool saved = SaveFile(name, path, locked, buffer);
+        {
+            Game::StateLock state(Game::stateMutex);
+            writtenToKeep[t] = saved;
+        }
+        KyFileLock_Release(path.c_str(), lock, saved);
+    }
+    if (HoldsScores())
+        KyStorage_KeepLasting();
+}
+
+void FilesKept()
+{
+    Game::StateLock state(Game::stateMutex);
+    for (int t = 0; t < SCORE_TABLES; ++t)
+    {
+        if (writtenToKeep[t])
+            ScoreTable::lastRead[t] = written[t];
+        writtenToKeep[t] = false;
     }
 }
 
-void ScoreTable::SaveAll()
+// After another tab's save: its changes join the tables before they are
+// shown or saved again.
+void ReloadFiles()
 {
-    // Encoded under the lock, written without it: the files take their time.
-    unsigned char buffers[SCORE_TABLES][SCORE_TABLE_BYTES];
+    for (int t = 0; t < SCORE_TABLES; ++t)
+    {
+        ScoreTable file;
+        const bool valid = ReadTable(ScoreTable::fileNames[t], file);
+        Game::StateLock state(Game::stateMutex);
+        MergeFile(t, valid ? &file : nullptr);
+    }
+}
+} // namespace
+
+void ScoreTable::LoadAll()
+{
     {
         Game::StateLock lock(Game::stateMutex);
         for (int t = 0; t < SCORE_TABLES; ++t)
         {
             ScoreTable& table = tables[t];
-            table.checksum = Checksum(table);
-            table.reserved = 0;
-            Encode(table, buffers[t]);
+            unsigned char buffer[SCORE_TABLE_BYTES];
+            const bool found = ReadFile(fileNames[t], buffer);
+            const bool valid = found && IsValid(buffer);
+            if (valid)
+                DecodeValid(buffer, table);
+            else if (found)
+                std::memset(&table, 0, sizeof table);
+            lastRead[t] = valid ? table : ScoreTable{};
+            WriteTitle(table, titles[t]);
         }
     }
-    for (int t = 0; t < SCORE_TABLES; ++t)
-        SaveFile(fileNames[t], buffers[t]);
-    KyStorage_Commit();
+    KyStorage_OnOthersSaved(ReloadFiles);
+    if (HoldsScores())
+        KyStorage_KeepLasting();
+}
+
+void ScoreTable::SaveAll()
+{
+    KyStorage_Save(SaveFiles, FilesKept);
+}
+
+void ScoreTable::Merge(ScoreTable& table, const ScoreTable& read, const ScoreTable& file)
+{
+    int pending = -1;
+    for (int i = 0; i < SCORE_ENTRIES; ++i)
+        if (pendingEntry == table.entries[i].name)
+            pending = i;
+    const bool pendingHere = pending >= 0;
+    const ScoreTable before = table;
+    // What the other writer took away: of each entry the table keeps its
+    // first copies, as many as it holds less those the file lost.
+    for (int i = 0; i < SCORE_ENTRIES;)
+    {
+        const ScoreEntry& entry = table.entries[i];
+        const int lost = Occurrences(read, entry) - Occurrences(file, entry);
+        if (entry.score != 0 && lost > 0 &&
+            Occurrences(table.entries, i + 1, entry) > Occurrences(before, entry) - lost)
+            RemoveEntry(table, i, pending);
+        else
+            ++i;
+    }
+    // What it added: the copies of each entry in the file beyond those read.
+    for (int k = 0; k < SCORE_ENTRIES; ++k)
+    {
+        const ScoreEntry& entry = file.entries[k];
+        if (entry.score != 0 && Occurrences(file.entries, k + 1, entry) > Occurrences(read, entry))
+            PlaceEntry(table, entry, pending);
+    }
+    if (pendingHere)
+        pendingEntry = pending >= 0 ? table.entries[pending].name : nullptr;
 }
 
 void ScoreTable::Insert(int t, int score)

@@ -31,6 +31,11 @@ struct ScoreTable
     static ScoreTable tables[SCORE_TABLES];
     // The name of the entry the last game created, until a name is given.
     static char* pendingEntry;
+    // What each table last read from its file, or knows its file to hold
+    // since it saved there; empty where it found no valid file. The entries
+    // another writer (a second window, another tab) has saved since are
+    // what the file holds beyond these. Guarded by Game::stateMutex.
+    static ScoreTable lastRead[SCORE_TABLES];
 
     // MSB-first CRC-32 (polynomial 0x04C11DB7, initial value 0, no
     // reflection, no final XOR) over the table's first 504 bytes as stored.
@@ -46,13 +51,22 @@ struct ScoreTable
     // Reads the four files; a missing, short, damaged or foreign file gives
     // an empty table, without a message.
     static void LoadAll();
-    // Writes the four files, each replaced atomically: a temporary file
-    // beside it (beside the file a link points to) is written with its
-    // permission bits and flushed to disk, then renamed over it. Where no
-    // temporary file may be made, a writable file is rewritten in place. A
-    // save that fails both ways is logged and leaves the old file as it
-    // was; the other tables are still saved. Then hands the files to lasting
-    // storage where the platform needs that (platform/Storage.h).
+    // Saves the four files without losing what another writer saved into
+    // them since they were read. Each file is locked (platform/FileLock.h),
+    // read again and merged into its table (Merge), and the table, which
+    // the screen then shows, is written back. A file that stays locked
+    // longer than LOCK_WAIT_SECONDS is merged and saved all the same, with
+    // a logged error, since the player's score matters more than a writer
+    // that hangs. A missing, damaged or foreign file tells of no other
+    // writer, so the table is written as it stands. Each file is replaced
+    // atomically: a temporary file beside it (beside the file a link points
+    // to) is written with its permission bits and flushed to disk, then
+    // renamed over it. Where no temporary file may be made, a writable file
+    // is rewritten in place. A save that fails both ways is logged and
+    // leaves the old file as it was; the other tables are still saved. The
+    // platform decides when (platform/Storage.h): on the desktop at once, in
+    // the browser inside the site's lock once the files are read back from
+    // its database, which then keeps what was written.
     static void SaveAll();
     // Gives the pending entry its name, cut to 23 characters.
     static void ConfirmName(const char* text);
@@ -60,6 +74,24 @@ struct ScoreTable
     // Enters a score into table t if it beats an entry (ties go below) and
     // makes the new entry the pending one. Call with Game::stateMutex held.
     static void Insert(int t, int score);
+
+    // Brings into table what another writer changed in its file since the
+    // table read it: each entry stays as often as file and table together
+    // hold it beyond what read held (never below none). So an entry the
+    // file holds and read did not joins the table, placed as Insert places
+    // a score (below every entry that is not lower; what falls below the
+    // twelfth is gone), and an entry read held and the file no longer does
+    // (named since, or pushed out of its twelve) leaves it. What the table
+    // itself added or renamed since it read stays. Two entries are the same
+    // when their names, as C strings, their scores and their times are; the
+    // tail of a name and the padding are not compared. Unused entries
+    // (score 0) are no entries. The pending entry is followed to its new
+    // place, or is no longer pending when it leaves the twelve. Call with
+    // Game::stateMutex held.
+    static void Merge(ScoreTable& table, const ScoreTable& read, const ScoreTable& file);
+
+    // How long a save waits for another writer to let a file go.
+    static constexpr double LOCK_WAIT_SECONDS = 2.0;
 
     // The file and the title of each table.
     static const char* const fileNames[SCORE_TABLES];

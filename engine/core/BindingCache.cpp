@@ -48,4 +48,11 @@ void BindUniformBuffer(GLuint buffer)
         ++calls.bindUniformBuffer;
     }
 }
+
+void Forget()
+{
+    activeUnit = 0;
+    texture0 = 0;
+    uniformBuffer = 0;
+}
 } // namespace BindingCache

@@ -26,4 +26,7 @@ void BindTexture(GLenum target, GLuint name);
 // Unbinds unit 0's texture if one is cached.
 void UnbindTexture(GLenum target);
 void BindUniformBuffer(GLuint buffer);
+// Forgets every binding without a call: in a context given back empty
+// nothing is bound and unit 0 is active.
+void Forget();
 } // namespace BindingCache

@@ -5,13 +5,17 @@
 #include "engine/core/Input.h"
 #include "engine/core/Log.h"
 #include "engine/core/Random.h"
+#include "engine/core/RenderState.h"
 #include "engine/core/Window.h"
 #include "engine/graphic/Draw2D.h"
+#include "engine/graphic/Font.h"
 #include "engine/math/Camera.h"
+#include "engine/resources/Resource.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/ShaderReplacements.h"
 #include "engine/resources/UniformManager.h"
 #include "platform/CalendarTime.h"
+#include "platform/GraphicsContext.h"
 #include "platform/WorkerThread.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -77,6 +81,7 @@ void Init(const Callbacks& callbacks)
     glutMouseFunc(Input::OnMouse);
     glutMotionFunc(Input::OnMotion);
     glutPassiveMotionFunc(Input::OnMotion);
+    KyGraphics_OnContextRestored(OnContextRestored);
 
     StartWorker(callbacks.step);
 }
@@ -143,6 +148,37 @@ void ResetBindings()
     glBindBuffer(GL_UNIFORM_BUFFER, 0);
     BindingCache::uniformBuffer = 0;
     glUseProgram(0);
+}
+
+void OnContextRestored()
+{
+    if (closing || !Window::glReady)
+        return;
+    using KyE::ResourceManager::Resource;
+    LogInfo("[Device::OnContextRestored] The OpenGL context was lost and is back: making its objects anew.");
+    // What the loss left pending belongs to none of the calls below.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i)
+    {
+    }
+    Window::SetDefaultRenderState();
+    glViewport(0, 0, Window::width, Window::height);
+    BindingCache::Forget();
+    RenderState::Apply();
+
+    int failures = 0;
+    const int blocks = UniformManager::Recreate();
+    const int stages = KyE::ResourceManager::RecreateAll(Resource::TYPE_SHADER_STAGE, failures);
+    const int programs = Draw2D::Recreate(failures) + KyE::Graphic::RecreateTextProgram(failures)
+                         + KyE::Graphic::Effect::RecreateEngineShaders(failures);
+    const int textures = KyE::ResourceManager::RecreateAll(Resource::TYPE_TEXTURE, failures);
+    const int fonts = KyE::ResourceManager::RecreateAll(Resource::TYPE_FONT, failures);
+    ResetBindings();
+    LogInfo("[Device::OnContextRestored] Made anew: uniform blocks %d, shader stages %d, programs %d, textures %d, "
+            "fonts %d.",
+            blocks, stages, programs, textures, fonts);
+    if (failures > 0)
+        LogError("[Device::OnContextRestored] Objects that could not be made anew: %d; what they draw stays blank.",
+                 failures);
 }
 
 void StopWorker()

@@ -49,6 +49,15 @@ void ResetBindings();
 // handler frees what the step touches.
 void Shutdown();
 
+// After the context was lost and given back empty (platform/GraphicsContext.h
+// calls it): makes every OpenGL object of the engine and of the registered
+// resources anew, in the order of start-up: the default render state and
+// the caches, the uniform blocks, the shader stages, the programs with the
+// 2D effect's vertex array, then the textures and the fonts' atlases. Every
+// object keeps its identity, so what the application holds stays valid; only
+// OpenGL names change. Each failure is logged; the rest is made all the same.
+void OnContextRestored();
+
 // Starts the worker running step at the worker rate (Init does): a thread
 // of its own on the desktop, a timer on the main thread in the browser.
 // When the system refuses a thread, logs it and returns false: the step then

@@ -11,15 +11,20 @@ GLenum blendDestination = GL_ZERO;
 
 namespace
 {
+void Write(bool on, GLenum capability)
+{
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
 void Toggle(bool& cached, bool on, GLenum capability)
 {
     if (cached == on)
         return;
     cached = on;
-    if (on)
-        glEnable(capability);
-    else
-        glDisable(capability);
+    Write(on, capability);
 }
 } // namespace
 
@@ -53,5 +58,14 @@ void SetBlendFunc(GLenum source, GLenum destination)
     blendSource = source;
     blendDestination = destination;
     glBlendFunc(source, destination);
+}
+
+void Apply()
+{
+    Write(blend, GL_BLEND);
+    Write(scissorTest, GL_SCISSOR_TEST);
+    Write(cullFace, GL_CULL_FACE);
+    glDepthMask(depthWrite ? GL_TRUE : GL_FALSE);
+    glBlendFunc(blendSource, blendDestination);
 }
 } // namespace RenderState

@@ -18,4 +18,8 @@ void SetScissorTest(bool on);
 void SetCullFace(bool on);
 void SetDepthWrite(bool on);
 void SetBlendFunc(GLenum source, GLenum destination);
+// Writes every cached state to OpenGL, changed or not: a context given back
+// empty starts from OpenGL's defaults, and the cache holds what the
+// application chose (the game enables blending once, at start-up).
+void Apply();
 } // namespace RenderState

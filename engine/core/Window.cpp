@@ -48,6 +48,15 @@ void Init(void (*closeHandler)(), void (*display)())
     const GLubyte* version = glGetString(GL_VERSION);
     LogInfo("OpenGL Max Version: %s\n", version ? reinterpret_cast<const char*>(version) : "unknown");
 
+    SetDefaultRenderState();
+
+    glutDisplayFunc(display);
+    glutCloseFunc(Device::Shutdown);
+    onClose = closeHandler;
+}
+
+void SetDefaultRenderState()
+{
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -56,10 +65,6 @@ void Init(void (*closeHandler)(), void (*display)())
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
     LogGLError("[Window::Init] Could not set OpenGL culling options");
-
-    glutDisplayFunc(display);
-    glutCloseFunc(Device::Shutdown);
-    onClose = closeHandler;
 }
 
 void OnReshape(int w, int h)

@@ -19,6 +19,9 @@ extern bool glReady;
 // Creates the window and its OpenGL 3.3 context, sets the default render
 // state and registers the display and close callbacks.
 void Init(void (*onClose)(), void (*display)());
+// The render state Init leaves behind: transparent black clear colour, depth
+// test with GL_LESS, back faces culled. Also for a context given back empty.
+void SetDefaultRenderState();
 
 // A zero width or height (a minimised window) keeps the last good metrics,
 // so nothing that divides by them ever sees a zero.

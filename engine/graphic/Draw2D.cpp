@@ -33,9 +33,9 @@ bool Usable(const Shader* program)
 {
     return program != nullptr && program->program != 0;
 }
-} // namespace
 
-void Init()
+// The unit square's buffer and its vertex array, which stays bound.
+void MakeQuad()
 {
     static const float corners[8] = {0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f};
     glGenVertexArrays(1, &quadVertexArray);
@@ -45,8 +45,10 @@ void Init()
     glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STATIC_DRAW);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
     glEnableVertexAttribArray(0);
+}
 
-    textureProgram = KyE::ResourceManager::GetShader(VERTEX_SOURCE, TEXTURE_FRAGMENT_SOURCE);
+void LookUpTextureUniforms()
+{
     if (Usable(textureProgram))
     {
         textureRow1Location = textureProgram->GetUniformLocation("vTransform2x3_1");
@@ -58,14 +60,38 @@ void Init()
         glUniform1i(textureSamplerLocation, 0);
         glUseProgram(0);
     }
+}
 
-    colourProgram = KyE::ResourceManager::GetShader(VERTEX_SOURCE, COLOUR_FRAGMENT_SOURCE);
+void LookUpColourUniforms()
+{
     if (Usable(colourProgram))
     {
         colourRow1Location = colourProgram->GetUniformLocation("vTransform2x3_1");
         colourRow2Location = colourProgram->GetUniformLocation("vTransform2x3_2");
         colourLocation = colourProgram->GetUniformLocation("vColor");
     }
+}
+} // namespace
+
+void Init()
+{
+    MakeQuad();
+    textureProgram = KyE::ResourceManager::GetShader(VERTEX_SOURCE, TEXTURE_FRAGMENT_SOURCE);
+    LookUpTextureUniforms();
+    colourProgram = KyE::ResourceManager::GetShader(VERTEX_SOURCE, COLOUR_FRAGMENT_SOURCE);
+    LookUpColourUniforms();
+}
+
+int Recreate(int& failures)
+{
+    // The old objects went with the context; their names are forgotten, not
+    // deleted, since the new context may have given them to other objects.
+    quadVertexArray = 0;
+    quadVertexBuffer = 0;
+    MakeQuad();
+    using KyE::Graphic::Effect::RecreateProgram;
+    return RecreateProgram(textureProgram, LookUpTextureUniforms, failures)
+           + RecreateProgram(colourProgram, LookUpColourUniforms, failures);
 }
 
 void Shutdown()

@@ -25,6 +25,11 @@ extern GLuint quadVertexArray;
 
 void Init();
 void Shutdown();
+// Makes the vertex array, its buffer and the two programs anew after the
+// context lost them (the shader stages first), with their uniforms looked
+// up again. Returns the programs that link; those that do not are added to
+// failures.
+int Recreate(int& failures);
 
 // The texture stretched over the rectangle with lower-left corner (x, y);
 // texture coordinate (0, 0) lands on that corner. Texels with alpha below

@@ -33,9 +33,8 @@ uint32_t fontCount = 0;
 const char* const TEXT_VERTEX_SOURCE = "#version 330\n#name Transform Text VS\nlayout(location=0) in vec2 in_Position;\nout vec2 vs_TexCoord0;\n/* Transformation matrix */\nuniform vec3 vTransform2x3_1;\nuniform vec3 vTransform2x3_2;\nuniform vec4 vTexCoords;\nvoid main()\n{\n/* Rescale, Rotate and Translate the input position */\ngl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\n\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);\n/* Deriverate which texcoord is used from the position */\nvs_TexCoord0.x = vTexCoords.x+(vTexCoords.z - vTexCoords.x)*in_Position.x;\nvs_TexCoord0.y = vTexCoords.y+(vTexCoords.w - vTexCoords.y)*in_Position.y;\n}\n";
 const char* const TEXT_FRAGMENT_SOURCE = "#version 330#name Draw Text FS\nuniform sampler2D Texture0;uniform vec3 vColor;in vec2 vs_TexCoord0;out vec4 out_Color;void main(){float r = texture(Texture0, vs_TexCoord0).r;if(r < 0.2) discard;out_Color = vec4(vColor,r);}";
 
-void CreateTextProgram()
+void LookUpTextUniforms()
 {
-    textProgram = ResourceManager::GetShader(TEXT_VERTEX_SOURCE, TEXT_FRAGMENT_SOURCE);
     if (textProgram != nullptr && textProgram->program != 0)
     {
         textRow1Location = textProgram->GetUniformLocation("vTransform2x3_1");
@@ -49,6 +48,12 @@ void CreateTextProgram()
         glUniform1i(textSamplerLocation, 0);
         glUseProgram(0);
     }
+}
+
+void CreateTextProgram()
+{
+    textProgram = ResourceManager::GetShader(TEXT_VERTEX_SOURCE, TEXT_FRAGMENT_SOURCE);
+    LookUpTextUniforms();
 }
 
 ResourceManager::Resource* CreateFont()
@@ -65,6 +70,11 @@ bool LoadFont(ResourceManager::Resource* resource, const char* name)
 uint32_t FontCount()
 {
     return fontCount;
+}
+
+int RecreateTextProgram(int& failures)
+{
+    return Effect::RecreateProgram(textProgram, LookUpTextUniforms, failures);
 }
 
 Font::Font() : texture(nullptr), lineHeight(0), countedForProgram(false)
@@ -114,29 +124,46 @@ bool Font::Load(const char* fileName)
     lineHeight = content.lineHeight;
     memcpy(advance, content.advance, sizeof(advance));
     memcpy(texCoords, content.texCoords, sizeof(texCoords));
-    unsigned char* pixels = content.pixels;
-
-    Material::RawTexture raw;
-    raw.format = Material::FORMAT_R8;
-    raw.width = content.atlasWidth;
-    raw.height = content.atlasHeight;
-    raw.levels[0] = pixels;
 
     delete texture;
     texture = new (std::nothrow) Material::Texture;
-    bool uploaded = false;
     if (texture == nullptr)
+    {
         LogOutOfMemory(sizeof(Material::Texture));
-    else
-        uploaded = texture->Load(raw, fileName);
-    free(pixels);
-    if (!uploaded)
+        free(content.pixels);
+        return false;
+    }
+    if (!UploadAtlas(content, fileName))
     {
         delete texture;
         texture = nullptr;
         return false;
     }
     return true;
+}
+
+bool Font::Recreate()
+{
+    if (texture == nullptr || GetName() == nullptr)
+        return false;
+    // The atlas's old object went with the context; its name is forgotten,
+    // not deleted, since the new context may have given it to another one.
+    texture->textureName = 0;
+    FontFile content;
+    return ReadFontFile(GetName(), content) && UploadAtlas(content, GetName());
+}
+
+bool Font::UploadAtlas(FontFile& content, const char* fileName)
+{
+    Material::RawTexture raw;
+    raw.format = Material::FORMAT_R8;
+    raw.width = content.atlasWidth;
+    raw.height = content.atlasHeight;
+    raw.levels[0] = content.pixels;
+    const bool uploaded = texture->Load(raw, fileName);
+    free(content.pixels);
+    content.pixels = nullptr;
+    return uploaded;
 }
 
 int Font::TabStop(int x) const

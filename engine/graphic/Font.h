@@ -15,6 +15,7 @@ namespace Material
 {
 class Texture;
 }
+struct FontFile;
 
 class Font : public ResourceManager::Resource
 {
@@ -31,6 +32,9 @@ public:
 
     // Reads a font file and uploads its atlas; every failure is logged.
     bool Load(const char* fileName);
+    // Uploads the atlas of the file it is registered under again, into the
+    // same texture object.
+    bool Recreate() override;
 
     // Width in font pixels of the widest line.
     int GetTextWidth(const char* text) const;
@@ -61,6 +65,9 @@ public:
     float texCoords[256][4];
 
 private:
+    // Uploads content's atlas into texture and frees content's pixels.
+    bool UploadAtlas(FontFile& content, const char* fileName);
+
     // Set once Load has counted this font among the text program's users.
     bool countedForProgram;
 };
@@ -68,5 +75,10 @@ private:
 // Fonts that ran Load and are not destroyed yet; the text program lives
 // while this is above 0.
 uint32_t FontCount();
+
+// Links the text program anew after the context lost it and looks its
+// uniforms up again. Returns 1 when it links (0 when there is no program,
+// before the first font); a failure is added to failures.
+int RecreateTextProgram(int& failures);
 } // namespace Graphic
 } // namespace KyE

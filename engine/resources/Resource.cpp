@@ -12,6 +12,11 @@ Resource::Resource() : element(nullptr), referenceCount(1), releaseDelay(0.0f), 
 
 Resource::~Resource() {}
 
+bool Resource::Recreate()
+{
+    return true;
+}
+
 void Resource::Release()
 {
     --referenceCount;

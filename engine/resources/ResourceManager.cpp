@@ -83,5 +83,25 @@ void ReleaseAll()
     registry.DeleteCallback = Resource::DeleteResource;
     registry.Clear();
 }
+
+int RecreateAll(int type, int& failures)
+{
+    ADT::HashMap& registry = Registry();
+    int made = 0;
+    for (ADT::ADTElement* element = registry.GetFirst(); element != nullptr; element = registry.GetNext(element))
+    {
+        Resource* resource = static_cast<Resource*>(element->Data);
+        if (resource == nullptr || resource->GetType() != type)
+            continue;
+        if (resource->Recreate())
+        {
+            ++made;
+            continue;
+        }
+        ++failures;
+        LogError("[ResourceManager::RecreateAll] Could not re-create the resource '%.30s'.", element->Name);
+    }
+    return made;
+}
 } // namespace ResourceManager
 } // namespace KyE

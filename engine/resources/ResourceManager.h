@@ -51,5 +51,10 @@ bool Register(Resource* resource, const char* name);
 // Deletes every resource still registered, each logged once. The device calls
 // it at shutdown while the OpenGL context still exists.
 void ReleaseAll();
+
+// Re-creates every registered resource of the type (Resource::GetType) after
+// the context lost their OpenGL objects. Returns how many were re-created;
+// adds those that could not be (each logged) to failures.
+int RecreateAll(int type, int& failures);
 } // namespace ResourceManager
 } // namespace KyE

@@ -59,7 +59,12 @@ char* ReadShaderFile(const char* path)
 }
 } // namespace
 
-SingleShader::SingleShader(const char* pathOrSource, GLenum type) : shaderName(0)
+SingleShader::SingleShader(const char* pathOrSource, GLenum stageType) : shaderName(0), type(stageType)
+{
+    Load(pathOrSource);
+}
+
+void SingleShader::Load(const char* pathOrSource)
 {
     if (pathOrSource == nullptr)
         return;
@@ -79,6 +84,15 @@ SingleShader::~SingleShader()
 {
     if (shaderName != 0)
         glDeleteShader(shaderName);
+}
+
+bool SingleShader::Recreate()
+{
+    // The old object went with the context; its name is forgotten, not
+    // deleted, since the new context may have given it to another object.
+    shaderName = 0;
+    Load(GetName());
+    return shaderName != 0;
 }
 
 void SingleShader::LoadShaderDirect(const char* source, GLenum type, const char* displayName)
@@ -145,8 +159,14 @@ void SingleShader::LoadShaderDirect(const char* source, GLenum type, const char*
 Shader::Shader(SingleShader* vertex, SingleShader* geometry, SingleShader* fragment)
     : program(0), vertexStage(vertex), geometryStage(geometry), fragmentStage(fragment)
 {
-    Link(vertex != nullptr ? vertex->shaderName : 0, geometry != nullptr ? geometry->shaderName : 0,
-         fragment != nullptr ? fragment->shaderName : 0);
+    LinkStages();
+}
+
+void Shader::LinkStages()
+{
+    Link(vertexStage != nullptr ? vertexStage->shaderName : 0,
+         geometryStage != nullptr ? geometryStage->shaderName : 0,
+         fragmentStage != nullptr ? fragmentStage->shaderName : 0);
 }
 
 Shader::~Shader()
@@ -189,6 +209,28 @@ void Shader::Link(GLuint vertexName, GLuint geometryName, GLuint fragmentName)
     }
     UniformManager::BindBlocks(program);
     LogGLError("[Shader::Link] Could not bind a shader.");
+}
+
+bool Shader::Recreate()
+{
+    program = 0; // forgotten with the context, as the stages' names are
+    LinkStages();
+    GLint status = 0;
+    if (program != 0)
+        glGetProgramiv(program, GL_LINK_STATUS, &status);
+    return status != 0;
+}
+
+int RecreateProgram(Shader* program, void (*lookUp)(), int& failures)
+{
+    if (program == nullptr)
+        return 0;
+    const bool linked = program->Recreate();
+    if (lookUp != nullptr)
+        lookUp();
+    if (!linked)
+        ++failures;
+    return linked ? 1 : 0;
 }
 
 GLint Shader::GetUniformLocation(const char* uniformName)

@@ -261,6 +261,14 @@ char* ExtractShaderName(const char* source)
     return name;
 }
 
+int RecreateEngineShaders(int& failures)
+{
+    int made = 0;
+    for (Shader* shader : engineShaders)
+        made += RecreateProgram(shader, nullptr, failures);
+    return made;
+}
+
 void ReleaseEngineShaders()
 {
     for (Shader*& shader : engineShaders)

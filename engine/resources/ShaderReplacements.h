@@ -47,6 +47,8 @@ char* ExtractShaderName(const char* source);
 constexpr int ENGINE_SHADER_SLOTS = 4;
 extern Shader* engineShaders[ENGINE_SHADER_SLOTS];
 void ReleaseEngineShaders();
+// Links each of them anew after the context lost them; as RecreateProgram.
+int RecreateEngineShaders(int& failures);
 } // namespace Effect
 } // namespace Graphic
 } // namespace KyE

@@ -172,6 +172,16 @@ bool Texture::Load(const char* fileName)
     return result;
 }
 
+bool Texture::Recreate()
+{
+    // The old object went with the context. Its name is forgotten, not
+    // deleted: the new context may have given it to another object.
+    textureName = 0;
+    if (GetName() == nullptr)
+        return false; // made from pixels alone: nothing to load again
+    return Load(GetName());
+}
+
 bool Texture::Load(const RawTexture& rawTexture, const char* name)
 {
     if (name == nullptr)

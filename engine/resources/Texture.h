@@ -28,6 +28,8 @@ public:
     // Level blocks are read, not taken: each must hold its level's texels,
     // tightly packed. The unpack alignment is 1 during the upload only.
     bool Load(const RawTexture& rawTexture, const char* name);
+    // Loads the file it is registered under again, into a new OpenGL object.
+    bool Recreate() override;
 
     // The TGA decoder: fills rawTexture's level 0 from a file at its start.
     // fileName names the file in the messages.

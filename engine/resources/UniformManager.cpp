@@ -113,7 +113,9 @@ UniformBlock* AddBlock(const char* name)
     block->buffer = 0;
     glGenBuffers(1, &block->buffer);
     uint32_t size = maxBlockSize > 0 ? static_cast<uint32_t>(maxBlockSize) : 0;
-    block->data = size > 0 ? static_cast<uint8_t*>(malloc(size)) : nullptr;
+    // Zeroed, so that a copy uploaded before anyone wrote it (when a lost
+    // context's buffers are made again) holds nothing undefined.
+    block->data = size > 0 ? static_cast<uint8_t*>(calloc(size, 1)) : nullptr;
     if (block->data == nullptr)
         LogOutOfMemory(size);
     memset(block->name, 0, sizeof(block->name));
@@ -176,6 +178,30 @@ void BindBlocks(GLuint program)
         if (glGetError() == GL_NO_ERROR && index != GL_INVALID_INDEX)
             glUniformBlockBinding(program, index, static_cast<GLuint>(i));
     }
+}
+
+int Recreate()
+{
+    int made = 0;
+    for (int i = 0; i < blockCount; ++i)
+    {
+        UniformBlock* block = blocks[i];
+        if (block == nullptr)
+            continue;
+        // The old buffer went with the context; its name is not deleted,
+        // since the new context may have given it to another object.
+        block->buffer = 0;
+        glGenBuffers(1, &block->buffer);
+        BindDirect(block->buffer);
+        glBufferData(GL_UNIFORM_BUFFER, block->capacity, nullptr, GL_STREAM_DRAW);
+        if (block->data != nullptr && block->usedSize > 0)
+            glBufferSubData(GL_UNIFORM_BUFFER, 0, block->usedSize, block->data);
+        glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(i), block->buffer);
+        made += block->buffer != 0 ? 1 : 0;
+    }
+    BindDirect(0);
+    LogGLError("[UniformManager::Recreate] Could not re-create the Uniform Buffer Objects");
+    return made;
 }
 
 void Release()

@@ -48,6 +48,10 @@ void AddMember(UniformBlock* block, uint32_t size);
 void CommitChanges();
 // Binds every block that program declares to its binding point.
 void BindBlocks(GLuint program);
+// Makes every block's buffer anew, at its binding point, from the block's
+// copy, after the context lost the old ones; the blocks themselves stay.
+// Returns the number of buffers made.
+int Recreate();
 // Deletes the blocks and their buffers; Init may run again afterwards.
 void Release();
 } // namespace UniformManager

@@ -141,7 +141,37 @@ var LibraryKyWindow = {
     },
     onPageShow: function(event) {
       if (event.persisted && KyWindow.closed) location.reload();
+    },
+
+    // The browser takes the WebGL context away when the system runs short
+    // of graphics memory or the page is in the background. Nothing is drawn
+    // until it is back, and the default is prevented: else it never is.
+    contextLost: false,
+    contextRestoredFunc: 0,
+    onContextLost: function(event) {
+      event.preventDefault();
+      if (KyWindow.contextLost) return;
+      KyWindow.contextLost = true;
+      out('Info: [Window] The WebGL context was lost: nothing is drawn until the browser gives it back.');
+    },
+    // Back, but empty: the engine makes its objects anew before the next
+    // frame is drawn. The game itself went on meanwhile.
+    onContextRestored: function() {
+      if (!KyWindow.contextLost) return;
+      KyWebGL.renewContext();
+      KyWindow.contextLost = false;
+      if (KyWindow.contextRestoredFunc && !KyWindow.closed) {{{ makeDynCall('v', 'KyWindow.contextRestoredFunc') }}}();
     }
+  },
+
+  // platform/web/GraphicsContext.cpp: the engine's restore handler, and the
+  // canvas watched for the loss of its context.
+  kyWindow_WatchContext__deps: ['$KyWindow', '$KyWebGL'],
+  kyWindow_WatchContext: function(restored) {
+    KyWindow.contextRestoredFunc = restored;
+    var canvas = Module['canvas'];
+    canvas.addEventListener('webglcontextlost', KyWindow.onContextLost);
+    canvas.addEventListener('webglcontextrestored', KyWindow.onContextRestored);
   },
 
   glutInit__deps: ['$KyWindow'],
@@ -169,7 +199,7 @@ var LibraryKyWindow = {
     GLUT.requestedAnimationFrame = true;
     Browser.requestAnimationFrame(function() {
       GLUT.requestedAnimationFrame = false;
-      if (KyWindow.closed) return;
+      if (KyWindow.closed || KyWindow.contextLost) return;
       Browser.mainLoop.runIter(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
       Module['kyFrames'] = (Module['kyFrames'] || 0) + 1;
       if (!KyWindow.drewFrame) {

@@ -54,6 +54,22 @@ var LibraryKyWebGL = {
     ],
     formats: null,
 
+    // A context given back after its loss is the same WebGL object, empty.
+    // The old objects' entries go (the engine makes its objects anew under
+    // new names: the counter only grows, so none is given twice), the
+    // extensions are enabled again, as they are lost with the context, and
+    // the unpack alignment is WebGL's default again.
+    renewContext: function() {
+      [GL.buffers, GL.programs, GL.framebuffers, GL.renderbuffers, GL.textures, GL.shaders, GL.vaos,
+       GL.queries, GL.samplers, GL.transformFeedbacks, GL.syncs].forEach(function(table) {
+        table.fill(null);
+      });
+      GLctx.currentProgram = null;
+      GL.unpackAlignment = 4;
+      GL.currentContext.initExtensionsDone = false;
+      GL.initExtensions(GL.currentContext);
+    },
+
     hex: function(value) {
       return '0x' + (value >>> 0).toString(16).toUpperCase();
     },

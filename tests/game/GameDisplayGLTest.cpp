@@ -1,8 +1,11 @@
 // The game's screens drawn for real and read back: the board's place and
 // the smooth fall offset, the score screen's titles and a dated row, each
-// compared with the texts drawn alone where they belong.
+// compared with the texts drawn alone where they belong; and the same
+// pixels again once a lost context is back and the engine made its objects
+// anew.
 #include "engine/core/Window.h"
 #include "engine/graphic/Font.h"
+#include "engine/graphic/gui/Button.h"
 #include "engine/graphic/gui/Frame.h"
 #include "game/Board.h"
 #include "game/Game.h"
@@ -11,6 +14,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using KyE::Graphic::Font;
@@ -217,4 +221,73 @@ TEST_F(GameScreens, EndOfGameWithoutAnEntryShowsTheSmallestHighScore)
                           250, 150, 800, 301));
     Game::score = 0;
     Game::lastScore = 0;
+}
+
+// A context given back empty, as a browser gives back the one it took: every
+// object the engine, the GUI and the game hold is made anew, so a game and
+// the menu draw exactly as before. A resource whose file is gone by then is
+// reported, and the rest is made all the same.
+TEST(ContextRestored, TheScreensDrawAsBeforeOnceTheObjectsAreMadeAnew)
+{
+    using KyE::Graphic::GUI::Button;
+    Window::OnReshape(960, 600);
+    Font* font = KyE::ResourceManager::GetFont(TUMBLOX_BINARY_DIR "/Zived Udozo.kyf");
+    ASSERT_NE(font, nullptr);
+    KyE::Graphic::GUI::gameFont = font;
+    char name[32];
+    for (int i = 0; i < Game::BLOCK_TEXTURES - 1; ++i) // the last colour: a bevelled panel
+    {
+        snprintf(name, sizeof name, "textures/block%02d.kyt", i + 1);
+        Game::blockTextures[i] = KyE::ResourceManager::GetTexture(name);
+    }
+    const std::string gonePath = "/tmp/tumblox-restored-" + std::to_string(getpid()) + ".kyt";
+    std::ofstream(gonePath, std::ios::binary) << std::ifstream("textures/block01.kyt", std::ios::binary).rdbuf();
+    Texture* gone = KyE::ResourceManager::GetTexture(gonePath.c_str());
+    ASSERT_NE(gone, nullptr);
+    auto* menu = new KyE::Graphic::GUI::Frame(-1.0f, -1.0f, 2.0f, 2.0f);
+    static_cast<Button*>(menu->AddObject(Button::TYPE_BUTTON, "Simple"))->Setup(-0.5f, 0.48f, 1.0f, 0.16f, "Simple");
+    Game::menuFrame = menu;
+    Game::board = Board::Create(11, 5);
+    ASSERT_NE(Game::board, nullptr);
+    Game::board->SetCell(3, 10, Game::BLOCK_TEXTURES - 1);
+    RenderState::SetBlend(true);
+    RenderState::SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    auto screens = [] {
+        std::vector<uint8_t> both;
+        for (int state : {Game::STATE_SIMPLE, Game::STATE_MENU})
+        {
+            Game::gameState = state;
+            Game::Display();
+            std::vector<uint8_t> frame = TestGL::ReadPixels(0, 0, 960, 600);
+            both.insert(both.end(), frame.begin(), frame.end());
+        }
+        return both;
+    };
+    const std::vector<uint8_t> before = screens();
+
+    ASSERT_TRUE(TestGL::ReplaceContext());
+    EXPECT_FALSE(glIsTexture(Game::blockTextures[0]->textureName)) << "the new context holds the old objects";
+    unlink(gonePath.c_str());
+    testing::internal::CaptureStderr();
+    Device::OnContextRestored();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("Could not re-create the resource '/tmp/tumblox-restored-"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("could not be made anew: 1;"), std::string::npos) << errors;
+    EXPECT_TRUE(screens() == before) << "the screens differ once the objects are made anew";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    Board::Destroy(Game::board);
+    Game::board = nullptr;
+    Game::gameState = Game::STATE_MENU;
+    delete menu;
+    Game::menuFrame = nullptr;
+    gone->Release();
+    for (Texture*& texture : Game::blockTextures)
+    {
+        if (texture != nullptr)
+            texture->Release();
+        texture = nullptr;
+    }
+    KyE::Graphic::GUI::gameFont = nullptr;
+    font->Release();
 }

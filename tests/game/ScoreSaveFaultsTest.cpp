@@ -389,3 +389,76 @@ TEST_F(SaveFaults, AFullFileSystemKeepsTheOldFilesLogsAndRecovers)
     EXPECT_EQ(text.find("Error:", againAt), std::string::npos) << text;
 }
 } // namespace
+
+namespace
+{
+TEST_F(SaveFaults, TwoProgramsSavingAtTheSameMomentLoseNothing)
+{
+    // Two programs save over and over, each entering a score of its own
+    // every so often, while this one reads the Simple file: every read is a
+    // whole table, and at the end it holds every score of both.
+    constexpr int WRITERS = 2, SCORES_EACH = 6, SAVES_PER_SCORE = 15;
+    ASSERT_EQ(InChild(files, log, [] {
+                  ScoreTable::SaveAll();
+                  return 0;
+              }),
+              0);
+    pid_t writers[WRITERS];
+    for (int w = 0; w < WRITERS; ++w)
+    {
+        fflush(stdout);
+        fflush(stderr);
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0)
+        {
+            if (chdir(files.c_str()) != 0)
+                _exit(90);
+            ScoreTable::LoadAll();
+            for (int s = 0; s < SCORES_EACH * SAVES_PER_SCORE; ++s)
+            {
+                if (s % SAVES_PER_SCORE == 0)
+                {
+                    char name[SCORE_NAME_SIZE];
+                    std::snprintf(name, sizeof name, "writer %d", w);
+                    ScoreTable::Insert(0, 100 + 10 * (s / SAVES_PER_SCORE) + w);
+                    ScoreTable::ConfirmName(name);
+                }
+                ScoreTable::SaveAll();
+            }
+            _exit(0);
+        }
+    }
+    int reads = 0, running = WRITERS;
+    while (running > 0)
+    {
+        Bytes bytes = ReadAll(files / ScoreTable::fileNames[0]);
+        const size_t size = bytes.size();
+        bytes.resize(SCORE_TABLE_BYTES);
+        const uint32_t stored = bytes[504] | (bytes[505] << 8) | (bytes[506] << 16) | (uint32_t(bytes[507]) << 24);
+        ASSERT_TRUE(size == SCORE_TABLE_BYTES && ScoreTable::Checksum(bytes.data(), 504) == stored)
+            << "read " << reads << " is not one whole table";
+        ++reads;
+        for (pid_t& writer : writers)
+        {
+            int status = 0;
+            if (writer > 0 && waitpid(writer, &status, WNOHANG) == writer)
+            {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                writer = 0;
+                --running;
+            }
+        }
+    }
+    ScoreTable table;
+    ScoreTable::Decode(ReadAll(files / ScoreTable::fileNames[0]).data(), table);
+    for (int i = 0; i < SCORE_ENTRIES; ++i)
+    {
+        const int expected = 100 + 10 * (SCORES_EACH - 1 - i / WRITERS) + (WRITERS - 1 - i % WRITERS);
+        EXPECT_EQ(table.entries[i].score, expected) << "entry " << i;
+        EXPECT_EQ(table.entries[i].name, "writer " + std::to_string(expected % 10)) << "entry " << i;
+    }
+    std::printf("same-moment saves: %d reads of the file while %d programs saved %d times each\n", reads, WRITERS,
+                SCORES_EACH * SAVES_PER_SCORE);
+}
+} // namespace

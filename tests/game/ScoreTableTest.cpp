@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,7 @@ protected:
     static void Clear()
     {
         std::memset(ScoreTable::tables, 0, sizeof ScoreTable::tables);
+        std::memset(ScoreTable::lastRead, 0, sizeof ScoreTable::lastRead);
         ScoreTable::pendingEntry = nullptr;
     }
 
@@ -102,9 +105,38 @@ protected:
             }
     }
 
+    // Table 0's file as another window saves it: these scores and names,
+    // each entered at time 1 + its score.
+    static void SaveAsAnotherWindow(std::vector<std::pair<int, const char*>> entries)
+    {
+        ScoreTable other{};
+        for (size_t i = 0; i < entries.size(); ++i)
+        {
+            other.entries[i].score = entries[i].first;
+            other.entries[i].time = 1 + entries[i].first;
+            std::strcpy(other.entries[i].name, entries[i].second);
+        }
+        Bytes b(512);
+        ScoreTable::Encode(other, b.data());
+        Seal(b);
+        WriteAll("simple.score", b);
+    }
+
+    // Table 0 as (score, name) pairs, its used entries only.
+    static std::vector<std::pair<int, std::string>> Shown()
+    {
+        std::vector<std::pair<int, std::string>> shown;
+        for (const ScoreEntry& e : ScoreTable::tables[0].entries)
+            if (e.score != 0)
+                shown.emplace_back(e.score, e.name);
+        return shown;
+    }
+
     fs::path directory;
     fs::path previous;
 };
+
+using Rows = std::vector<std::pair<int, std::string>>;
 
 int FailingRename(const char*, const char*)
 {
@@ -492,4 +524,72 @@ TEST_F(Scores, ASaveCutOffBeforeItsRenameLeavesTheOldFileValid)
     Clear();
     ScoreTable::LoadAll();
     EXPECT_EQ(ScoreTable::tables[3].entries[0].score, 4444);
+}
+
+TEST_F(Scores, ASaveMergesWhatAnotherWindowSavedAndNothingIsDoubled)
+{
+    SaveAsAnotherWindow({{500, "old"}});
+    ScoreTable::LoadAll();
+    // This window's game ends with 300, not named yet; the other window
+    // saves 400 and a tie at 300 meanwhile.
+    ScoreTable::Insert(0, 300);
+    SaveAsAnotherWindow({{500, "old"}, {400, "other"}, {300, "tie"}});
+    ScoreTable::SaveAll();
+    EXPECT_EQ(Shown(), (Rows{{500, "old"}, {400, "other"}, {300, ""}, {300, "tie"}}));
+    // Named and saved again: its own earlier entry is not another's.
+    ScoreTable::ConfirmName("mine");
+    ScoreTable::SaveAll();
+    Clear();
+    ScoreTable::LoadAll();
+    EXPECT_EQ(Shown(), (Rows{{500, "old"}, {400, "other"}, {300, "mine"}, {300, "tie"}}));
+    // A file damaged since it was read tells of no other writer: the
+    // table is saved as it stands.
+    std::ofstream("simple.score", std::ios::binary | std::ios::in) << "garbage";
+    ScoreTable::SaveAll();
+    Clear();
+    ScoreTable::LoadAll();
+    EXPECT_EQ(Shown().size(), 4u);
+}
+
+TEST_F(Scores, AnEntryAnotherTabNamedOrPushedOutLeavesAndThePendingEntryFollows)
+{
+    // The other tab saved its game's end, unnamed, and this tab read it.
+    SaveAsAnotherWindow({{500, "a"}, {300, ""}});
+    ScoreTable::LoadAll();
+    ScoreTable::Insert(0, 250);
+    // It names its entry and saves a better score before this one saves.
+    SaveAsAnotherWindow({{600, "top"}, {500, "a"}, {300, "named"}});
+    ScoreTable::SaveAll();
+    EXPECT_EQ(Shown(), (Rows{{600, "top"}, {500, "a"}, {300, "named"}, {250, ""}}));
+    ASSERT_EQ(ScoreTable::pendingEntry, ScoreTable::tables[0].entries[3].name);
+    ScoreTable::ConfirmName("me");
+    EXPECT_EQ(Shown()[3], (std::pair<int, std::string>{250, "me"}));
+    // Twelve better scores push a pending entry out: nothing is pending.
+    ScoreTable::Insert(0, 260);
+    std::vector<std::pair<int, const char*>> better;
+    for (int i = 0; i < SCORE_ENTRIES; ++i)
+        better.emplace_back(1000 + i, "better");
+    SaveAsAnotherWindow(better);
+    ScoreTable::SaveAll();
+    EXPECT_EQ(ScoreTable::pendingEntry, nullptr);
+    EXPECT_EQ(Shown().back().first, 1000);
+}
+
+TEST_F(Scores, AFileAnotherProgramKeepsLockedIsSavedAfterTheWaitWithAnError)
+{
+    ScoreTable::SaveAll();
+    const int holder = open("simple.score", O_RDONLY);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ScoreTable::Insert(0, 70);
+    testing::internal::CaptureStderr();
+    ScoreTable::SaveAll();
+    const std::string log = testing::internal::GetCapturedStderr();
+    close(holder);
+    EXPECT_EQ(log, "Error: [ScoreTable::SaveAll] The score file 'simple.score' stayed locked by another program; "
+                   "saving it without the lock.\n");
+    Clear();
+    ScoreTable::LoadAll();
+    EXPECT_EQ(ScoreTable::tables[0].entries[0].score, 70);
+    for (const fs::directory_entry& entry : fs::directory_iterator("."))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }

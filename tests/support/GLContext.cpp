@@ -41,6 +41,24 @@ void DestroyContext()
     Window::windowId = 0;
 }
 
+bool ReplaceContext()
+{
+    glFinish();
+    const int old = Window::windowId;
+    Window::windowId = glutCreateWindow("Tumblox");
+    if (Window::windowId < 1)
+        return false;
+    glutDisplayFunc(NoDisplay);
+    glutReshapeFunc(Window::OnReshape);
+    glutSetWindow(old);
+    glutCloseFunc(nullptr); // its close would shut the device down
+    glutDestroyWindow(old);
+    glutSetWindow(Window::windowId);
+    for (int i = 0; i < 20; ++i)
+        glutMainLoopEvent();
+    return true;
+}
+
 std::vector<uint8_t> ReadPixels(int x, int y, int width, int height)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);

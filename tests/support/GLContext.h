@@ -9,6 +9,9 @@ namespace TestGL
 {
 bool CreateContext();
 void DestroyContext();
+// A new window and context in place of the old, as a browser gives a lost
+// context back: no object in it, every state at OpenGL's defaults.
+bool ReplaceContext();
 
 // Reads the back buffer (after glFinish) as RGBA rows, bottom row first.
 std::vector<uint8_t> ReadPixels(int x, int y, int width, int height);

@@ -215,6 +215,24 @@ class Board:
                 return clicks
 
 
+def simple_with_name(game, name):
+    """From the menu, a Simple game to its end and the name typed and
+    confirmed; returns once the score screen shows, with the entry the game
+    made (name, score)."""
+    wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
+    game.click(*button_centre("Simple", game.size()))
+    wait_for("Simple does not start", lambda: playing(game.screenshot()))
+    board = Board(game, 11)
+    board.read()
+    board.play_to_end()
+    game.type(name)
+    game.key("Return")
+    w, h = game.size()
+    title = (w // 3, 0, w * 2 // 3, h // 10)
+    wait_for("the score screen does not follow the name", lambda: lit_pixels(game.screenshot(), title) > 50)
+    return name, sum(n * n for n in board.removed) + 500 // (player.block_count(board.grid) + 1)
+
+
 # -- the session --------------------------------------------------------------
 class Session:
     def __init__(self, args, workdir):

@@ -15,6 +15,12 @@ def button_centre(caption, size=(960, 600)):
     return width // 2, int((1.0 - (MENU_BUTTONS[caption] + 0.08)) / 2.0 * height)
 
 
+def score_row(i, size=(960, 600)):
+    """A strip across row i of the table on the score screen."""
+    width, height = size
+    return (width // 4, int((0.15 + 0.065 * i) * height), width * 3 // 4, int((0.2 + 0.065 * i) * height))
+
+
 def lit_pixels(image, box):
     """Pixels in box that are not background black."""
     return sum(1 for p in image.crop(box).getdata() if max(p) > 60)

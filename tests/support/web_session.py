@@ -18,6 +18,7 @@ engines take (EngineSession).
 Usage: web_session.py [--engine firefox|webkit] SITE_DIR"""
 import argparse
 import collections
+import json
 import os
 import re
 import shutil
@@ -27,7 +28,9 @@ import tempfile
 import threading
 import time
 import traceback
+import types
 import urllib.parse
+import urllib.request
 
 import browser
 import desktop_session
@@ -53,6 +56,7 @@ SHADERS = ("Draw 2D Transformation", "Texture+Alphatest FS", "Const Copy Color F
 
 def say(text):
     print("web session: %s" % text, flush=True)
+
 
 
 def serve(root):
@@ -313,6 +317,85 @@ class WebSession(desktop_session.Session):
         game.close()
         self.checked.append("texture refusals")
 
+    def context_loss(self):
+        """The WebGL context lost during a Simple game and given back, as a
+        phone's browser does: nothing is drawn meanwhile, then the same
+        board and score again, and a removal still scores; no console
+        error."""
+        game = self.start()
+        game.click(*button_centre("Simple"))
+        wait_for("Simple does not start", lambda: playing(game.screenshot()))
+        board = Board(game, 11)
+        board.read()
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        number = (0, 36, 85, 75)  # the score's line, left of the board
+        score = game.screenshot().crop(number).tobytes()
+        game.page.evaluate("window.kyLoss = GLctx.getExtension('WEBGL_lose_context'); kyLoss.loseContext()")
+        game.wait_for_log("The WebGL context was lost")
+        frames, steps = game.page.evaluate("[Module.kyFrames, Module.kySteps]")
+        # Half a second of steps: the game goes on, the drawing does not.
+        wait_for("the game does not go on while the context is lost",
+                 lambda: game.page.evaluate("Module.kySteps") > steps + 25)
+        assert game.page.evaluate("Module.kyFrames") == frames, "frames are drawn while the context is lost"
+        game.page.evaluate("kyLoss.restoreContext()")
+        game.wait_for_log("[Device::OnContextRestored] Made anew:")
+        shot, seen = board.look()
+        wrong = player.differences(seen, board.grid)
+        assert not wrong, "the board differs once the context is back, in %s" % wrong[:8]
+        assert shot.crop(number).tobytes() == score, "the score differs once the context is back"
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        assert game.screenshot().crop(number).tobytes() != score, "a removal after the loss does not score"
+        self.finish(game)
+        self.checked.append("WebGL context lost and restored")
+
+    def two_tabs(self):
+        """Two tabs of one profile, a score made and saved in each in turn:
+        IndexedDB holds both, and the first tab, idle on its score screen,
+        shows the other's as well. Then that tab is hidden and its renderer
+        killed, without a pagehide: a reload shows both."""
+        first = self.start()
+        listing = "http://127.0.0.1:%d/json" % self.browser.port
+        request = urllib.request.Request(listing + "/new?about:blank", method="PUT")
+        target = json.load(urllib.request.urlopen(request))
+        second = browser.BrowserGame(types.SimpleNamespace(page=browser.DevTools(target["webSocketDebuggerUrl"])),
+                                     self.url)
+        try:
+            second.start()
+            made = []
+            for game, name in ((first, "TabOne"), (second, "TabTwo")):
+                game.page.call("Page.bringToFront")
+                made.append(desktop_session.simple_with_name(game, name))
+
+            def stored():
+                return [e[:2] for e in scorefile.parse(stored_files(second).get("simple.score", b""))[1] if e[1]]
+            wait_for("IndexedDB lacks one of %s" % made, lambda: all(entry in stored() for entry in made))
+            # Both entries and the main game's.
+            rows = len(stored())
+            first.page.call("Page.bringToFront")
+            wait_for("the idle tab does not show the other tab's score",
+                     lambda: lit_pixels(first.screenshot(), player.score_row(rows - 1)) > 50)
+            self.check_console(second)
+            self.checked.append("two tabs (IndexedDB, the idle tab's score screen)")
+
+            second.page.call("Page.bringToFront")
+            second.page.evaluate("Object.defineProperty(document, 'visibilityState', {value: 'hidden'});"
+                                 " document.dispatchEvent(new Event('visibilitychange'))")
+            wait_for("the hidden tab's scores are not in IndexedDB", lambda: all(entry in stored() for entry in made))
+            # The renderer dies before it can answer.
+            second.page.call("Inspector.enable")
+            second.page.ws.send(json.dumps({"id": 0, "method": "Page.crash", "params": {}}))
+            second.page.wait_event("Inspector.targetCrashed", timeout=30)
+        finally:
+            second.page.close()
+            urllib.request.urlopen(listing + "/close/" + target["id"]).read()
+        self.check_console(first)
+        again = self.start()
+        again.click(*button_centre("Show Score"))
+        wait_for("after the renderer was killed the score screen lacks an entry",
+                 lambda: lit_pixels(again.screenshot(), player.score_row(rows - 1)) > 50)
+        self.finish(again)
+        self.checked.append("hidden, renderer killed, reloaded")
+
     def offline(self):
         """With the server gone the site loads from the offline copy."""
         game = self.start()
@@ -354,8 +437,10 @@ def main():
         for caption in ("Succeeding", "Arcade", "Tetris"):
             session.other_mode(caption)
         session.checked.append("Succeeding, Arcade, Tetris")
+        session.two_tabs()
         session.foreign_storage()
         session.texture_refusals()
+        session.context_loss()
         session.browser_actions()
         session.without_webgl2()
         desktop_session.stop(server)
