@@ -29,13 +29,10 @@ function(tumblox_web_site target)
   set(site ${CMAKE_BINARY_DIR}/site)
   set(libraries ${WEB_DIR}/glut.js ${WEB_DIR}/webgl.js)
   set(preJs ${WEB_DIR}/storage.js)
-  # The page's own files are laid out after the link (below), so a change
-  # to one of them links again.
-  file(GLOB pageFiles CONFIGURE_DEPENDS ${WEB_DIR}/site/*)
   set_target_properties(${target} PROPERTIES
     SUFFIX ".js"
     RUNTIME_OUTPUT_DIRECTORY ${site}
-    LINK_DEPENDS "${libraries};${preJs};${pageFiles}")
+    LINK_DEPENDS "${libraries};${preJs}")
   set(linkOptions
     # WebGL 2 is OpenGL ES 3.0, what the engine's OpenGL 3.3 needs.
     -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
