@@ -407,9 +407,16 @@ class PhoneSession(WebSession):
         wait_for("the new entry is not on the score screen", lambda: lit_pixels(game.screenshot(), row0) > 50)
         assert not game.page.evaluate(focused), "the text input keeps the focus"
         self.shot(game, "scores")
+        # A touch the system takes over is let go without a release: the
+        # score screen stays, for as long as the game draws two frames.
+        frames = game.page.evaluate("Module.kyFrames")
+        game.touch("touchStart", game._page_point(w // 2, h // 2))
+        game.touch("touchCancel")
+        wait_for("the game draws no frame", lambda: game.page.evaluate("Module.kyFrames") > frames + 2)
+        assert not menu_shown(game.screenshot()), "a cancelled touch left the score screen"
         game.click(w // 2, h // 2)
         wait_for("a tap does not leave the score screen", lambda: menu_shown(game.screenshot()))
-        self.checked.append("name by the text input and the keyboard's Enter")
+        self.checked.append("name by the text input and the keyboard's Enter; a cancelled touch no click")
 
     def play(self):
         """Upright, then turned during a game and back: the layout each
