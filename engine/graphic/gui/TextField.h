@@ -37,6 +37,9 @@ public:
     void Clear();
     // The editing; installed as onKeyDown. Always 1.
     static int OnKeyDown(GUIBase* element, int code);
+    // Tells the platform's text input where editing starts and ends;
+    // installed as onFocus.
+    static void OnFocus(GUIBase* element, int gained);
 
     // Brings the scroll offsets to keep the cursor inside the box, as the
     // editing look does before it draws.
@@ -58,6 +61,8 @@ public:
     float scrollX, scrollY;
     float textSize;
     float backgroundColour[4];
+    // The most bytes of text the field takes; 0 (the default) for no limit.
+    uint32_t maxLength;
 
 private:
     bool Insert(char c);
