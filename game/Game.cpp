@@ -126,8 +126,8 @@ void BuildNameEntry()
     if (nameField == nullptr)
         return;
     nameField->Setup(-0.5f, -0.18f, 1.0f, 0.16f, 0.08f);
-    // No more than a table keeps of a name, so that what is typed is what is kept.
-    nameField->maxLength = SCORE_NAME_SIZE - 1;
+    // A table keeps 23 bytes of a name: a phone's keyboard stops there.
+    nameField->keptLength = SCORE_NAME_SIZE - 1;
     for (int i = 0; i < 4; ++i)
     {
         nameField->textColour[i] = textColour[i];

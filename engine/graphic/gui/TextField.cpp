@@ -58,7 +58,7 @@ bool SetScissor(float fx, float fy, float fw, float fh)
 TextField::TextField(Frame* parent_)
     : mode(MODE_SHOW_CURSOR), buffer(nullptr), cursor(0), cursorLine(0), lineStart(0), lineCount(1), capacity(0),
       length(0), lineLength(0), scrollX(0.0f), scrollY(0.0f), textSize(0.0f), backgroundColour{0.0f, 0.0f, 0.0f, 0.0f},
-      maxLength(0)
+      keptLength(0)
 {
     parent = parent_;
     flags |= FLAG_FOCUSABLE;
@@ -161,8 +161,6 @@ bool TextField::AcceptsInput(int code)
 bool TextField::Insert(char c)
 {
     if (c == 0 || buffer == nullptr)
-        return false;
-    if (maxLength > 0 && static_cast<uint32_t>(length - 1) >= maxLength)
         return false;
     if (length + 1 >= capacity)
     {
@@ -380,7 +378,7 @@ void TextField::OnFocus(GUIBase* element, int gained)
     const float left = t->width >= 0.0f ? t->x : t->x + t->width;
     const float bottom = t->height >= 0.0f ? t->y : t->y + t->height;
     KyTextInput_Begin(left, bottom, std::fabs(t->width), std::fabs(t->height), t->buffer != nullptr ? t->buffer : "",
-                      t->cursor, t->maxLength);
+                      t->cursor, t->keptLength);
 }
 
 void TextField::Draw()

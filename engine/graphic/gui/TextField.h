@@ -61,8 +61,11 @@ public:
     float scrollX, scrollY;
     float textSize;
     float backgroundColour[4];
-    // The most bytes of text the field takes; 0 (the default) for no limit.
-    uint32_t maxLength;
+    // How many bytes of the text its user keeps; 0 (the default) for all.
+    // The field itself takes text of any length, as typing on a keyboard
+    // always could; an on-screen keyboard's input stops at it
+    // (platform/TextInput.h).
+    uint32_t keptLength;
 
 private:
     bool Insert(char c);

@@ -123,23 +123,6 @@ TEST_F(TextFieldLogic, TheEighthCharacterGrowsTheBufferTo17)
     EXPECT_EQ(Text(), "12345678abcdefgh");
 }
 
-TEST_F(TextFieldLogic, ALimitRefusesTheBytePastItWhereverTheCursorIs)
-{
-    field.maxLength = 3;
-    field.mode |= TextField::MODE_MULTI_LINE;
-    Type("ab");
-    Key(Input::CODE_RETURN);
-    Type("c");
-    Key(Input::CODE_HOME);
-    Type("x");
-    Key(Input::CODE_RETURN);
-    EXPECT_EQ(Text(), "ab\n");
-    Key(Input::CODE_BACKSPACE);
-    Type("yz");
-    EXPECT_EQ(Text(), "aby");
-    ExpectLinesConsistent();
-}
-
 TEST_F(TextFieldLogic, InsertsAtTheCursorAndMovesPastIt)
 {
     Type("ac");
