@@ -126,6 +126,8 @@ void BuildNameEntry()
     if (nameField == nullptr)
         return;
     nameField->Setup(-0.5f, -0.18f, 1.0f, 0.16f, 0.08f);
+    // A table keeps 23 bytes of a name: a phone's keyboard stops there.
+    nameField->keptLength = SCORE_NAME_SIZE - 1;
     for (int i = 0; i < 4; ++i)
     {
         nameField->textColour[i] = textColour[i];
@@ -212,6 +214,11 @@ void OnKeyDown(int code)
             ScoreTable::ConfirmName(nameField != nullptr ? nameField->buffer : nullptr);
             if (KyStorage_SaveOnChange())
                 ScoreTable::SaveAll();
+            // The name entry is over: its field lets the focus go, and a
+            // keyboard on the screen with it.
+            if (KyE::Graphic::GUI::focusedElement != nullptr
+                && KyE::Graphic::GUI::focusedElement->IsInside(nameFrame))
+                KyE::Graphic::GUI::SetFocus(nullptr);
             StateLock lock(stateMutex);
             gameState = STATE_SCORES;
             return;

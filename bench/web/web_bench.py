@@ -6,7 +6,10 @@ a first visit (all of it), gzipped, as a server that compresses would send
 them; and,
 for the record, the step and frame rates over ten seconds of the menu.
 Prints a table. Goals: first frame at most 1.5 x the floor's, at most
-1.5 MB transferred.
+1.5 MB transferred. Then the same page on a phone, upright and turned, and
+on a tablet whose buffer the page caps: the first menu frame of a cold
+visit, the drawing buffer, and the step and frame rates on a game's board
+(a table of their own).
 
 With --lighthouse DIR (where `npm i -E --prefix DIR lighthouse@12.2.3`
 installed it), Lighthouse's audit of the page too, under its mobile and
@@ -29,6 +32,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 import browser  # noqa: E402
 import web_session  # noqa: E402
+from player import button_centre, playing  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -47,6 +51,43 @@ def first_frame(url, mark):
             return entries[0], chromium
         assert time.time() < deadline, "no %s at %s" % (mark, url)
         time.sleep(0.02)
+
+
+# Emulated devices: CSS pixels, device pixel ratio. The tablet's buffer
+# would be 2732 x 1708; the page caps it at 2560 x 1600.
+DEVICES = [("phone upright", 390, 844, 3), ("phone turned", 844, 390, 3), ("tablet turned", 1366, 1024, 2)]
+
+
+def devices(url, seconds=5):
+    """Each device in a fresh browser: the first menu frame, the buffer,
+    then a Simple game started by a tap and its step and frame rates.
+    Returns the table's lines."""
+    rows = []
+    for name, width, height, ratio in DEVICES:
+        chromium = browser.Chromium()
+        try:
+            browser.emulate_phone(chromium.page, width, height, ratio)
+            game = browser.BrowserGame(chromium, url, phone=True).start()
+            page = chromium.page
+            ms = page.evaluate("performance.getEntriesByName('tumblox-first-frame')[0].startTime")
+            game.click(*button_centre("Simple", game.size()))
+            web_session.wait_for("Simple does not start on the %s" % name, lambda: playing(game.screenshot()))
+            start = page.evaluate("[Module.kySteps, Module.kyFrames, performance.now()]")
+            time.sleep(seconds)
+            end = page.evaluate("[Module.kySteps, Module.kyFrames, performance.now()]")
+            elapsed = (end[2] - start[2]) / 1000.0
+            rows.append((name, width, height, ratio, ms, game.size(), (end[0] - start[0]) / elapsed,
+                         (end[1] - start[1]) / elapsed))
+        finally:
+            chromium.quit()
+            chromium.remove_profile()
+    lines = ["web bench: devices, Chromium headless, SwiftShader, one cold run each, rates on a Simple board",
+             "%-14s %12s %6s %12s %12s %8s %8s" % ("device", "CSS pixels", "ratio", "first frame", "buffer",
+                                                 "steps", "frames")]
+    for name, width, height, ratio, ms, size, steps, frames in rows:
+        lines.append("%-14s %12s %6d %9.0f ms %12s %6.1f/s %6.1f/s" % (
+            name, "%dx%d" % (width, height), ratio, ms, "%dx%d" % size, steps, frames))
+    return lines
 
 
 def gzipped(site):
@@ -172,6 +213,7 @@ def main():
             floor.append(ms)
             chromium.quit()
             chromium.remove_profile()
+        device_table = devices(base + web_session.SUB_PATH)
     finally:
         web_session.desktop_session.stop(server)
     transferred, files = gzipped(args.site)
@@ -186,6 +228,7 @@ def main():
                                                   transferred / 1e6, "-", "-"))
     print("%-44s %8.1f/s" % ("steps in the menu (main-thread timer)", steps))
     print("%-44s %8.1f/s" % ("frames drawn in the menu", frames))
+    print("\n".join(device_table))
     if args.lighthouse:
         lighthouse_figures(args.lighthouse, args.site)
 

@@ -3,9 +3,12 @@
 // close calls, leaving full screen and the main loop, the window query), and
 // input that reaches the engine's callbacks as the desktop's freeglut
 // delivers it: characters as their codes, the other keys as freeglut's
-// special keys, and the pointer where it is now. The browser's GLUT reports
-// the pointer position from before each motion and maps keys differently,
-// so its own listeners are not installed at all.
+// special keys, and the pointer where it is now, whether a mouse, a finger
+// or a pen moves it. The browser's GLUT reports the pointer position from
+// before each motion, maps keys differently and hears the mouse alone, so
+// its own listeners are not installed at all. A phone's keyboard types into
+// a text input of the page, which the engine places over the box being
+// edited (platform/TextInput.h); what it types reaches the engine as keys.
 
 var LibraryKyWindow = {
   $KyWindow__deps: ['$GLUT', '$Browser'],
@@ -18,6 +21,32 @@ var LibraryKyWindow = {
     wantsFullScreen: false,
     lastX: -1,
     lastY: -1,
+    // The pointer whose press the game has (a mouse, the first finger down,
+    // a pen), or null; other fingers are ignored until it comes up.
+    pointerId: null,
+    // The bit of each of freeglut's buttons (left, middle, right) in a DOM
+    // event's buttons.
+    buttonBits: [1, 4, 2],
+    // The drawing buffer's most pixels, those of 2560 x 1600. Every frame
+    // clears and blends the whole buffer, so its cost grows with the
+    // pixels; a phone or tablet at a device pixel ratio of 2 to 3 would ask
+    // for 4.5 to 7.5 million, more than its GPU fills at 50 frames a second
+    // beside everything else, and more than the eye tells apart on it.
+    maxBufferPixels: 2560 * 1600,
+    // The page's text input while the engine's text field is edited: the
+    // field's box (normalised device coordinates), its text as the engine
+    // last gave it (a character per byte) and its cursor.
+    text: {
+      input: null,
+      active: false,
+      box: [0, 0, 0, 0],
+      engine: '',
+      cursor: 0,
+      composing: false,
+      delivering: false,
+      focusedInPress: false,
+      shift: 0
+    },
 
     // freeglut's special keys (GLUT_KEY_*), by the key's name.
     specialKeys: {
@@ -55,8 +84,12 @@ var LibraryKyWindow = {
     },
 
     onKey: function(event, down) {
+      // A key the input method takes composes text in the page's text
+      // input, whose input events bring it.
+      if (event.keyCode == 229) return;
       var key = KyWindow.translateKey(event);
       if (key === null || KyWindow.closed) return;
+      if (event.isComposing && key[0] == 'keyboard' && key[1] >= 32) return;
       // The game's keys are the game's alone: no going back on Backspace, no
       // scrolling on the arrows, no browser full screen on F11.
       event.preventDefault();
@@ -85,44 +118,251 @@ var LibraryKyWindow = {
       if (func) {{{ makeDynCall('vii', 'func') }}}(x, y);
     },
 
-    onMouseMove: function(event) {
+    // One of freeglut's buttons goes down or up at p, the pointer moved
+    // there first.
+    button: function(button, down, p) {
+      KyWindow.moveTo(p[0], p[1]);
+      if (down) GLUT.buttons |= 1 << button;
+      else GLUT.buttons &= ~(1 << button);
+      if (GLUT.mouseFunc) {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(button, down ? 0 : 1, p[0], p[1]);
+    },
+
+    // Pointer events, for every kind of pointer, and no mouse listener at
+    // all: the mouse events a browser makes up after a touch can never
+    // double a tap.
+    onPointerDown: function(event) {
+      if (KyWindow.closed || event.button < 0 || event.button > 2 || event.target != Module['canvas']) return;
+      if (KyWindow.pointerId !== null && event.pointerId != KyWindow.pointerId) return;
+      // No made-up mouse events after it, no focus taken from the text
+      // input, no text selected.
+      event.preventDefault();
+      KyWindow.pointerId = event.pointerId;
+      KyWindow.text.focusedInPress = false;
+      KyWindow.button(event.button, true, KyWindow.position(event));
+    },
+
+    onPointerMove: function(event) {
       if (KyWindow.closed) return;
+      var ours = KyWindow.pointerId !== null && event.pointerId == KyWindow.pointerId;
+      if (KyWindow.pointerId !== null && !ours) return;
       // Over the canvas, or anywhere while a button held down on it.
-      if (event.target != Module['canvas'] && !GLUT.buttons) return;
+      if (!ours && event.target != Module['canvas']) return;
       var p = KyWindow.position(event);
+      // A mouse reports a button pressed or released while another is held
+      // as a move; a press counts on the canvas, a release wherever it
+      // happens once the press was ours.
+      if (event.button >= 0 && event.button <= 2) {
+        var down = (event.buttons & KyWindow.buttonBits[event.button]) != 0;
+        if (down ? event.target == Module['canvas'] : GLUT.buttons & (1 << event.button)) {
+          event.preventDefault();
+          KyWindow.pointerId = event.pointerId;
+          KyWindow.button(event.button, down, p);
+          if (!GLUT.buttons) KyWindow.pointerId = null;
+          return;
+        }
+      }
       KyWindow.moveTo(p[0], p[1]);
     },
 
-    onMouseButton: function(event, down) {
-      if (KyWindow.closed || event.button > 2) return;
-      var onCanvas = event.target == Module['canvas'];
-      // A release counts wherever it happens once the press was ours.
-      if (down ? !onCanvas : !(GLUT.buttons & (1 << event.button))) return;
-      event.preventDefault();
-      var p = KyWindow.position(event);
-      KyWindow.moveTo(p[0], p[1]);
-      if (down) GLUT.buttons |= 1 << event.button;
-      else GLUT.buttons &= ~(1 << event.button);
-      if (GLUT.mouseFunc) {{{ makeDynCall('viiii', 'GLUT.mouseFunc') }}}(event.button, down ? 0 : 1, p[0], p[1]);
+    onPointerUp: function(event) {
+      if (KyWindow.closed || KyWindow.pointerId === null || event.pointerId != KyWindow.pointerId) return;
+      if (event.button >= 0 && event.button <= 2 && (GLUT.buttons & (1 << event.button))) {
+        event.preventDefault();
+        KyWindow.button(event.button, false, KyWindow.position(event));
+      }
+      if (!GLUT.buttons) KyWindow.pointerId = null;
+      KyWindow.keepTextInput(event.pointerType == 'mouse');
+    },
+
+    // The system took the touch (a gesture of its own, a call): the button
+    // is up, but no release reaches the game, which acts on releases.
+    onPointerCancel: function(event) {
+      if (KyWindow.pointerId === null || event.pointerId != KyWindow.pointerId) return;
+      GLUT.buttons = 0;
+      KyWindow.pointerId = null;
+    },
+
+    // A character, a Backspace or a Delete typed into the text input, as
+    // the desktop's keyboard delivers it: down, then up.
+    typeKey: function(code) {
+      if (GLUT.keyboardFunc) {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(code, KyWindow.lastX, KyWindow.lastY);
+      if (GLUT.keyboardUpFunc) {{{ makeDynCall('viii', 'GLUT.keyboardUpFunc') }}}(code, KyWindow.lastX, KyWindow.lastY);
+    },
+
+    // The text field's bytes, a character each.
+    fieldText: function(pointer) {
+      var text = '';
+      for (var i = pointer; HEAPU8[i]; ++i) text += String.fromCharCode(HEAPU8[i]);
+      return text;
+    },
+
+    // Editing starts: the text input goes over the field, holding what the
+    // field holds, and takes the focus at once, inside the input handler
+    // of the touch or key that started it, the only place a phone's
+    // browser opens its keyboard for it.
+    beginText: function(x, y, width, height, text, cursor, maxLength) {
+      var t = KyWindow.text;
+      if (!t.input || KyWindow.closed) return;
+      t.active = true;
+      t.box = [x, y, width, height];
+      t.engine = KyWindow.fieldText(text);
+      t.cursor = cursor;
+      t.composing = false;
+      if (maxLength > 0) t.input.maxLength = maxLength;
+      else t.input.removeAttribute('maxlength');
+      t.input.value = t.engine;
+      KyWindow.keepFieldInView();
+      t.input.focus();
+      t.input.setSelectionRange(cursor, cursor);
+      t.focusedInPress = true;
+    },
+
+    updateText: function(text, cursor) {
+      var t = KyWindow.text;
+      t.engine = KyWindow.fieldText(text);
+      t.cursor = cursor;
+      if (!t.delivering) KyWindow.syncText();
+    },
+
+    // Editing ended (the screen changed): the input lets go of the focus,
+    // and a phone's keyboard closes.
+    endText: function() {
+      var t = KyWindow.text;
+      if (!t.input || !t.active) return;
+      t.active = false;
+      t.composing = false;
+      if (document.activeElement == t.input) t.input.blur();
+      t.input.value = '';
+      KyWindow.keepFieldInView();
+    },
+
+    // The input shows what the field holds, the caret at its cursor: the
+    // field decides what it takes (its limit, the characters it can draw),
+    // and the next change is read against it. Not while an input method
+    // composes, which a change of the value would break off.
+    syncText: function() {
+      var t = KyWindow.text;
+      if (!t.active || t.composing) return;
+      if (t.input.value !== t.engine) t.input.value = t.engine;
+      if (t.input.selectionStart != t.cursor || t.input.selectionEnd != t.cursor)
+        t.input.setSelectionRange(t.cursor, t.cursor);
+    },
+
+    // Whatever changed the input (a key, a word the keyboard completed or
+    // corrected, swipe typing, a composition, a paste) reaches the field as
+    // the keys that make the same change at its cursor: Backspaces and
+    // Deletes for what went, then the characters that came. A character
+    // beyond the engine's 256 codes has no key to send.
+    onTextInput: function(event) {
+      var t = KyWindow.text;
+      if (!t.active || KyWindow.closed) return;
+      if (event.type == 'compositionstart') {
+        t.composing = true;
+        return;
+      }
+      t.composing = event.type == 'input' && !!event.isComposing;
+      var old = t.engine, now = Array.from(t.input.value), c = t.cursor;
+      var p = 0, s = 0;
+      while (p < c && p < now.length && old[p] === now[p]) ++p;
+      while (s < old.length - c && s < now.length - p && old[old.length - 1 - s] === now[now.length - 1 - s]) ++s;
+      t.delivering = true;
+      try {
+        for (var i = p; i < c; ++i) KyWindow.typeKey(8);
+        for (var i = c; i < old.length - s; ++i) KyWindow.typeKey(127);
+        for (var i = p; i < now.length - s; ++i) {
+          var code = now[i].codePointAt(0);
+          if (code < 256) KyWindow.typeKey(code);
+        }
+      } finally {
+        t.delivering = false;
+      }
+      KyWindow.syncText();
+    },
+
+    // A tap while editing brings back a keyboard the player put away, as a
+    // tap on any text input does. A touch counts as the player's own only
+    // once it ends, so a phone's browser may have kept its keyboard shut
+    // for a focus given at its start: the focus is given again.
+    keepTextInput: function(mouse) {
+      var t = KyWindow.text;
+      if (!t.active || (mouse && t.focusedInPress)) return;
+      if (document.activeElement == t.input) t.input.blur();
+      t.input.focus();
+    },
+
+    // The input lies over the field, so that the browser keeps it in view
+    // and an input method places its window by it; where the screen's
+    // keyboard would cover the field, the canvas moves up above it.
+    keepFieldInView: function() {
+      var t = KyWindow.text, canvas = Module['canvas'];
+      if (!t.input) return;
+      var rect = canvas.getBoundingClientRect(), box = t.box;
+      // Where the field lies with the canvas in its place: its bottom edge
+      // a little above the visible part's bottom, its top never above the
+      // visible part's top.
+      var top = rect.top - t.shift;
+      var fieldTop = top + (1 - (box[1] + box[3] + 1) / 2) * rect.height;
+      var fieldBottom = top + (1 - (box[1] + 1) / 2) * rect.height;
+      var view = window.visualViewport, shift = 0;
+      if (t.active && view)
+        shift = Math.max(0, Math.min(fieldBottom + 8 - (view.offsetTop + view.height), fieldTop - view.offsetTop));
+      if (shift != t.shift) {
+        t.shift = shift;
+        canvas.style.transform = shift ? 'translateY(' + -shift + 'px)' : '';
+        rect = canvas.getBoundingClientRect();
+      }
+      var style = t.input.style;
+      style.left = rect.left + (box[0] + 1) / 2 * rect.width + 'px';
+      style.top = rect.top + (1 - (box[1] + box[3] + 1) / 2) * rect.height + 'px';
+      style.width = Math.max(1, box[2] / 2 * rect.width) + 'px';
+      style.height = Math.max(1, box[3] / 2 * rect.height) + 'px';
     },
 
     // The drawing buffer follows the canvas's size on the page (the page
-    // fits it to the viewport; full screen fills the screen), in device
-    // pixels, and the reshape handler hears of every change.
+    // fits it to the viewport, in full screen to the screen), in device
+    // pixels up to the most it may have, and the reshape handler hears of
+    // every change.
     fit: function() {
       var canvas = Module['canvas'];
       var rect = canvas.getBoundingClientRect();
       var ratio = window.devicePixelRatio || 1;
-      var w = Math.max(1, Math.round(rect.width * ratio));
-      var h = Math.max(1, Math.round(rect.height * ratio));
+      var pixels = Math.max(1, rect.width * ratio * rect.height * ratio);
+      var scale = Math.min(1, Math.sqrt(KyWindow.maxBufferPixels / pixels));
+      var w = Math.max(1, Math.round(rect.width * ratio * scale));
+      var h = Math.max(1, Math.round(rect.height * ratio * scale));
+      KyWindow.keepFieldInView();
       if (w == canvas.width && h == canvas.height) return;
       canvas.width = w;
       canvas.height = h;
       if (GLUT.reshapeFunc && !KyWindow.closed) {{{ makeDynCall('vii', 'GLUT.reshapeFunc') }}}(w, h);
     },
 
+    // What goes full screen: the page's box around the canvas and its text
+    // input, or the canvas alone.
+    fullScreenTarget: function() {
+      return Module['fullScreenElement'] || Module['canvas'];
+    },
+
+    // The page's full-screen control does exactly what F11 does, through
+    // the game's own key path; where the browser cannot go full screen
+    // (an iPhone's), there is no control.
+    fullScreenSupported: function() {
+      return !!(document.fullscreenEnabled && KyWindow.fullScreenTarget().requestFullscreen);
+    },
+    showFullScreenControl: function() {
+      var control = Module['fullScreenControl'];
+      if (control) control.hidden = !KyWindow.fullScreenSupported() || !!document.fullscreenElement;
+    },
+    onFullScreenControl: function(event) {
+      event.preventDefault();
+      if (KyWindow.closed) return;
+      if (GLUT.specialFunc) {{{ makeDynCall('viii', 'GLUT.specialFunc') }}}(11, KyWindow.lastX, KyWindow.lastY);
+      if (GLUT.specialUpFunc) {{{ makeDynCall('viii', 'GLUT.specialUpFunc') }}}(11, KyWindow.lastX, KyWindow.lastY);
+    },
+
     onFullscreenChange: function() {
-      var full = document.fullscreenElement == Module['canvas'];
+      KyWindow.showFullScreenControl();
+      var full = document.fullscreenElement == KyWindow.fullScreenTarget();
       if (!full && KyWindow.wantsFullScreen && GLUT.keyboardFunc && !KyWindow.closed) {
         KyWindow.wantsFullScreen = false;
         {{{ makeDynCall('viii', 'GLUT.keyboardFunc') }}}(27, KyWindow.lastX, KyWindow.lastY);
@@ -180,14 +420,38 @@ var LibraryKyWindow = {
     var canvas = Module['canvas'];
     window.addEventListener('keydown', function(e) { KyWindow.onKey(e, true); }, true);
     window.addEventListener('keyup', function(e) { KyWindow.onKey(e, false); }, true);
-    window.addEventListener('mousemove', KyWindow.onMouseMove, true);
-    window.addEventListener('mousedown', function(e) { KyWindow.onMouseButton(e, true); }, true);
-    window.addEventListener('mouseup', function(e) { KyWindow.onMouseButton(e, false); }, true);
+    window.addEventListener('pointermove', KyWindow.onPointerMove, true);
+    window.addEventListener('pointerdown', KyWindow.onPointerDown, true);
+    window.addEventListener('pointerup', KyWindow.onPointerUp, true);
+    window.addEventListener('pointercancel', KyWindow.onPointerCancel, true);
     canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    // Nor a click or any other mouse event made up after a touch.
+    canvas.addEventListener('touchstart', function(e) { e.preventDefault(); }, {passive: false});
     document.addEventListener('fullscreenchange', KyWindow.onFullscreenChange);
     window.addEventListener('pagehide', KyWindow.onPageHide);
     window.addEventListener('pageshow', KyWindow.onPageShow);
     new ResizeObserver(KyWindow.fit).observe(canvas);
+    // A change of the device pixel ratio alone (another screen, the zoom)
+    // leaves the canvas's size as it was.
+    window.addEventListener('resize', KyWindow.fit);
+
+    var input = Module['textInput'];
+    if (input) {
+      KyWindow.text.input = input;
+      ['input', 'compositionstart', 'compositionend'].forEach(function(kind) {
+        input.addEventListener(kind, KyWindow.onTextInput);
+      });
+      if (window.visualViewport) {
+        visualViewport.addEventListener('resize', KyWindow.keepFieldInView);
+        visualViewport.addEventListener('scroll', KyWindow.keepFieldInView);
+      }
+    }
+    Module['kyTextInputBegin'] = KyWindow.beginText;
+    Module['kyTextInputUpdate'] = KyWindow.updateText;
+    Module['kyTextInputEnd'] = KyWindow.endText;
+    var control = Module['fullScreenControl'];
+    if (control) control.addEventListener('click', KyWindow.onFullScreenControl);
+    KyWindow.showFullScreenControl();
   },
 
   // As the browser's own, and the page hears when the first frame is drawn
@@ -245,13 +509,25 @@ var LibraryKyWindow = {
   glutFullScreen__deps: ['$KyWindow'],
   glutFullScreen: function() {
     KyWindow.wantsFullScreen = true;
-    var request = Module['canvas'].requestFullscreen();
-    if (request) request.catch(function(reason) {
-      // Refused (no user action behind it, or not allowed): the game stays
-      // in its window and is told so as when the browser leaves.
+    // Refused (no user action behind it, not allowed, no such thing here):
+    // the game stays in its window and is told so as when the browser
+    // leaves.
+    function refused(reason) {
       out('Info: [Window] The browser refused full screen: ' + reason);
       KyWindow.onFullscreenChange();
-    });
+    }
+    var target = KyWindow.fullScreenTarget();
+    if (!target.requestFullscreen) {
+      setTimeout(refused, 0, 'this browser has no full screen for a page');
+      return;
+    }
+    var request = target.requestFullscreen();
+    if (request) request.then(function() {
+      // A phone turns the board's way; elsewhere the lock is refused, and
+      // that is all.
+      if (screen.orientation && screen.orientation.lock)
+        screen.orientation.lock('landscape').catch(function() {});
+    }, refused);
   },
 
   glutLeaveFullScreen__deps: ['$KyWindow'],

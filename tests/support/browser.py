@@ -1,9 +1,10 @@
 """Drives the browser build in headless Chromium as a player would, over the
-DevTools protocol: trusted mouse and key events at the page, screenshots of
-the canvas, the console as the game's log. `BrowserGame` has the interface
-of xharness.GameProcess, so the player and the desktop session's checks
-play it unchanged; coordinates are the canvas's drawing-buffer pixels, as
-they are the window's pixels on the desktop."""
+DevTools protocol: trusted mouse and key events at the page (or, on an
+emulated phone, touches and its keyboard's text), screenshots of the
+canvas, the console as the game's log. `BrowserGame` has the interface of
+xharness.GameProcess, so the player and the desktop session's checks play
+it unchanged; coordinates are the canvas's drawing-buffer pixels, as they
+are the window's pixels on the desktop."""
 import base64
 import io
 import json
@@ -21,8 +22,10 @@ from PIL import Image
 
 CHROMIUM = "/usr/bin/chromium"
 # As root Chromium runs only without its sandbox; the rest keeps it from the
-# network this machine does not have and from first-run work.
+# network this machine does not have and from first-run work, and gives it
+# a screen larger than its window, for full screen to fill.
 FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+         "--screen-info={1920x1200}",
          "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
          "--disable-component-update", "--disable-sync", "--disable-quic", "--disable-extensions",
          "--disable-features=Translate,MediaRouter", "--mute-audio", "--remote-allow-origins=*"]
@@ -39,11 +42,24 @@ KEYS = {
 BUTTONS = {1: "left", 2: "middle", 3: "right"}
 
 
+def emulate_phone(page, width, height, ratio):
+    """The page as a phone shows it, width x height CSS pixels at the device
+    pixel ratio, touch only; called again with the sizes swapped, the phone
+    turns. Before the page loads, so that it sees a phone from the start."""
+    turned = width > height
+    page.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+              mobile=True, screenOrientation={"type": "landscapePrimary" if turned else "portraitPrimary",
+                                              "angle": 90 if turned else 0})
+    page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+
+
 class Chromium:
     """A headless Chromium of its own (a fresh profile, so a cold cache and
-    empty storage unless `profile` names one to keep), with one page."""
+    empty storage unless `profile` names one to keep), with one page whose
+    viewport is `size`: where the canvas, the largest 16:10 box beside the
+    full-screen control, is the game's desktop size, 960 x 600."""
 
-    def __init__(self, profile=None, size=(1280, 800), flags=()):
+    def __init__(self, profile=None, size=(1072, 600), flags=()):
         self.profile = profile or tempfile.mkdtemp(prefix="tumblox-chromium-")
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         if os.path.exists(port_file):
@@ -60,6 +76,20 @@ class Chromium:
         pages = json.load(urllib.request.urlopen("http://127.0.0.1:%d/json/list" % self.port))
         page = [p for p in pages if p["type"] == "page"][0]
         self.page = DevTools(page["webSocketDebuggerUrl"])
+        # The window is the viewport and a strip the browser keeps, told on
+        # a page (the first blank one has a smaller strip).
+        self.page.call("Page.navigate", url="data:text/html,")
+        deadline = time.time() + 30
+        while self.page.evaluate("document.readyState") != "complete":
+            assert time.time() < deadline, "Chromium shows no page"
+            time.sleep(0.05)
+        strip = self.page.evaluate("[outerWidth - innerWidth, outerHeight - innerHeight]")
+        window = self.page.call("Browser.getWindowForTarget")["windowId"]
+        self.page.call("Browser.setWindowBounds", windowId=window, bounds={
+            "width": size[0] + strip[0], "height": size[1] + strip[1]})
+        while self.page.evaluate("[innerWidth, innerHeight]") != list(size):
+            assert time.time() < deadline, "the viewport is not %dx%d" % size
+            time.sleep(0.05)
 
     def quit(self):
         try:
@@ -166,10 +196,13 @@ class BrowserGame:
     interface: start, screenshot, size, input, the log (the console's lines
     since the page was opened), close."""
 
-    def __init__(self, browser, url):
+    def __init__(self, browser, url, phone=False):
         self.browser, self.url = browser, url
         self.page = browser.page
         self.first = 0  # where this game's lines start in the console
+        # A phone's: clicks are taps, typing is its keyboard's text, and of
+        # the keys only its Enter.
+        self.phone = phone
 
     # -- life cycle -------------------------------------------------------
     def start(self, timeout=60.0, focus=True, reload=False):
@@ -244,14 +277,17 @@ class BrowserGame:
             time.sleep(0.05)
 
     def screen_size(self):
-        """What full screen gives the page: the screen less whatever the
-        browser keeps of it (headless Chromium keeps a strip)."""
+        """What full screen gives the canvas: the largest 16:10 box of the
+        screen less whatever the browser keeps of it (headless Chromium
+        keeps a strip)."""
         deadline = time.time() + 5
         while not self.page.evaluate("!!document.fullscreenElement") and time.time() < deadline:
             time.sleep(0.05)
-        return tuple(self.page.evaluate(
-            "document.fullscreenElement ? [innerWidth * devicePixelRatio, innerHeight * devicePixelRatio]"
-            " : [screen.width * devicePixelRatio, screen.height * devicePixelRatio]"))
+        width, height, ratio = self.page.evaluate(
+            "document.fullscreenElement ? [innerWidth, innerHeight, devicePixelRatio]"
+            " : [screen.width, screen.height, devicePixelRatio]")
+        width = min(width, height * 1.6)
+        return round(width * ratio), round(width / 1.6 * ratio)
 
     def geometry(self):
         left, top, width, height, _, _ = self.canvas()
@@ -259,9 +295,11 @@ class BrowserGame:
 
     def screenshot(self, path=None):
         left, top, width, height, bw, bh = self.canvas()
+        # The clip's scale is over the device pixel ratio's.
+        ratio = self.page.evaluate("devicePixelRatio")
         shot = self.page.call("Page.captureScreenshot", format="png", captureBeyondViewport=False,
                               clip={"x": left, "y": top, "width": width, "height": height,
-                                    "scale": bw / width})
+                                    "scale": bw / width / ratio})
         image = Image.open(io.BytesIO(base64.b64decode(shot["data"]))).convert("RGB")
         if image.size != (bw, bh):
             image = image.resize((bw, bh))
@@ -283,6 +321,8 @@ class BrowserGame:
         self._mouse("mouseMoved", x, y)
 
     def click(self, x, y, button=1):
+        if self.phone:
+            return self.tap(x, y)
         self.move(x, y)
         time.sleep(0.03)
         self._mouse("mousePressed", x, y, BUTTONS[button], 1)
@@ -303,6 +343,7 @@ class BrowserGame:
         self.page.call("Input.dispatchKeyEvent", **params)
 
     def key(self, *names):
+        assert not self.phone or set(names) <= {"Return"}, "a phone's keyboard has no %s" % (names,)
         for combo in names:
             parts = combo.split("+")
             for part in parts:
@@ -313,4 +354,18 @@ class BrowserGame:
 
     def type(self, text):
         for char in text:
-            self.key(char)
+            if self.phone:
+                self.page.call("Input.insertText", text=char)
+            else:
+                self.key(char)
+
+    # -- touch ------------------------------------------------------------
+    def touch(self, kind, *points):
+        """One touch event (touchStart, touchMove, touchEnd) with the page's
+        CSS points of the fingers down after it."""
+        self.page.call("Input.dispatchTouchEvent", type=kind, touchPoints=[
+            {"x": x, "y": y, "id": i} for i, (x, y) in enumerate(points)])
+
+    def tap(self, x, y):
+        self.touch("touchStart", self._page_point(x, y))
+        self.touch("touchEnd")

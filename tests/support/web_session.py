@@ -9,14 +9,18 @@ sizes on the way; the name; the tables after a reload, on the screen and as
 512-byte files in IndexedDB, and after a browser restart; the other three
 modes; foreign data in IndexedDB; texture refusals; the browser's own key
 and menu actions prevented; a message where WebGL 2 is missing; a reload
-with the server gone; and no error in the console.
+with the server gone; and no error in the console. Then the page on a
+phone, touched only (PhoneSession).
 
 With --engine firefox or webkit, in Firefox ESR or WebKitGTK instead (on
 the X display: run it under tests/support/with-xvfb), the checks those
 engines take (EngineSession).
 
-Usage: web_session.py [--engine firefox|webkit] SITE_DIR"""
+Usage: web_session.py SITE_DIR [--phone-shots DIR] [--engine firefox|webkit]
+--phone-shots plays the phone's session alone and keeps its screenshots
+(menu, game, name, scores) in DIR."""
 import argparse
+import base64
 import collections
 import json
 import os
@@ -45,8 +49,10 @@ from player import button_centre, lit_pixels, playing
 SUB_PATH = "games/tumblox/"
 FOLDER = "/home/web_user/tumblox"
 # Viewport sizes the page is shown at on the way: the canvas keeps its
-# aspect and fits (960 x 600 CSS pixels at most).
+# aspect and fits beside the full-screen control.
 SIZES = ["800x600", "640x480"]
+# The phone: CSS pixels upright, device pixel ratio.
+PHONE = (390, 844, 3)
 
 
 # Every built-in shader, compiled and linked as GLSL ES.
@@ -180,8 +186,8 @@ class WebSession(desktop_session.Session):
         width, height = (int(v) for v in size.split("x"))
         game.page.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=1,
                        mobile=False)
-        fitted = min(960, width, height * 16 // 10)
-        game.wait_size(fitted, fitted * 10 // 16, timeout=10)
+        fitted = min(width, height * 1.6, max(width - 112, (height - 112) * 1.6))
+        game.wait_size(round(fitted), round(fitted / 1.6), timeout=10)
 
     def main_game(self):
         self.args.sizes = SIZES
@@ -408,9 +414,187 @@ class WebSession(desktop_session.Session):
         self.checked.append("offline reload")
 
 
+# What the page hears of the mouse on the game (the canvas, the text input)
+# and of the keys anywhere, counted from before the game's own listeners.
+COUNT_EVENTS = """window.kySeen = {};
+for (const kind of ['mousedown', 'mouseup', 'mousemove', 'mouseover', 'click', 'dblclick', 'contextmenu',
+                    'keydown', 'keyup'])
+  addEventListener(kind, e => { if (kind.startsWith('key') || ['canvas', 'name-input'].includes(e.target.id))
+    kySeen[kind + ' ' + (e.key || '')] = (kySeen[kind + ' ' + (e.key || '')] || 0) + 1; }, true);"""
+
+
+class PhoneSession(WebSession):
+    """The page on a phone, touched only, in a browser of its own (see
+    play)."""
+
+    def __init__(self, url, workdir, shots=None):
+        super().__init__(browser.Chromium(), url, workdir)
+        self.shots = shots
+
+    def shot(self, game, name):
+        """The phone's screen as the player sees it, one pixel per CSS pixel."""
+        if self.shots:
+            width, height, ratio = game.page.evaluate("[innerWidth, innerHeight, devicePixelRatio]")
+            data = game.page.call("Page.captureScreenshot", format="png", clip={
+                "x": 0, "y": 0, "width": width, "height": height, "scale": 1 / ratio})["data"]
+            with open(os.path.join(self.shots, name + ".png"), "wb") as f:
+                f.write(base64.b64decode(data))
+
+    def box(self, game, ident):
+        """An element's box on the page, and whether it shows."""
+        return game.page.evaluate("(() => { const e = document.getElementById('%s'), r = e.getBoundingClientRect();"
+                                  " return [r.left, r.top, r.right, r.bottom, getComputedStyle(e).display != 'none'"
+                                  " && !e.hidden]; })()" % ident)
+
+    def turn(self, game, turned):
+        """The phone upright or turned: the canvas across the whole width or
+        over the whole height, its buffer the ratio times its size; the hint
+        to turn it upright only; it and the control (44 pixels or more)
+        beside the canvas."""
+        width, height, ratio = PHONE[1::-1] + PHONE[2:] if turned else PHONE
+        browser.emulate_phone(game.page, width, height, ratio)
+        fitted = [round(min(width, height * 1.6) * f) for f in (1, 1 / 1.6, ratio, ratio / 1.6)]
+        wait_for("the canvas and its buffer do not fit the %dx%d phone: %s" % (width, height, game.canvas()),
+                 lambda: [round(v) for v in game.canvas()[2:]] == fitted, timeout=10)
+        left, top, right, bottom, _ = self.box(game, "canvas")
+        hint, control = self.box(game, "turn-hint"), self.box(game, "full-screen")
+        assert hint[4] != turned and control[4] and min(control[2] - control[0], control[3] - control[1]) >= 44
+        for b in (hint, control):
+            assert not b[4] or b[2] <= left or b[0] >= right or b[3] <= top or b[1] >= bottom, "%s over the canvas" % b
+        result = "%s: canvas %gx%g, buffer %dx%d" % (("turned" if turned else "upright",) + tuple(fitted))
+        if result not in self.checked:
+            self.checked.append(result)
+
+    def gestures(self, game, board):
+        """Swipes and a double tap on an empty cell, a second finger on a
+        block while the first is down: the board stays as it was, and the
+        page neither scrolls nor zooms."""
+        view = board.view()
+        empty = [(x, y) for y, row in enumerate(board.grid) for x, v in enumerate(row) if v is None]
+        start = game._page_point(*view.centre(*empty[0]))
+        for _ in range(2):
+            game.touch("touchStart", start)
+            game.touch("touchEnd")
+        for dx, dy in ((0, 30), (-30, 0), (30, -10)):
+            game.touch("touchStart", start)
+            for step in range(1, 9):
+                game.touch("touchMove", (start[0] + dx * step, start[1] + dy * step))
+            game.touch("touchEnd")
+        game.touch("touchStart", start)
+        game.touch("touchStart", start, game._page_point(*view.centre(*player.disjoint_groups(board.grid)[0][0])))
+        game.touch("touchMove", start)
+        game.touch("touchEnd")
+        wrong = player.differences(board.look()[1], board.grid)
+        assert not wrong, "gestures on empty cells changed the board in %s" % wrong[:8]
+        moved = game.page.evaluate("[scrollX, scrollY, visualViewport.scale, visualViewport.offsetLeft,"
+                                   " visualViewport.offsetTop]")
+        assert moved == [0, 0, 1, 0, 0], "after the gestures the page is scrolled or zoomed: %s" % moved
+        self.checked.append("swipes, double taps, a second finger: no scroll, zoom 1, nothing removed")
+
+    def full_screen_control(self, game, board):
+        """The page's control into full screen as F11 goes (its log line),
+        a removal there, the browser's own way out (a phone's back gesture)
+        and the control back."""
+        entered = game.stdout().count("Enter full screen mode.")
+        left, top, right, bottom, _ = self.box(game, "full-screen")
+        game.touch("touchStart", ((left + right) / 2, (top + bottom) / 2))
+        game.touch("touchEnd")
+        game.wait_for_log("Enter full screen mode.", count=entered + 1)
+        wait_for("the game's box is not full screen, or the control shows", lambda: game.page.evaluate(
+            "(document.fullscreenElement || {}).id == 'game' && document.getElementById('full-screen').hidden"))
+        game.wait_size(*game.screen_size(), timeout=10)
+        self.removal_at_size(board)
+        game.page.evaluate("document.exitFullscreen()")
+        game.wait_for_log("Leave full screen mode.", count=entered + 1)
+        wait_for("the control does not come back", lambda: self.box(game, "full-screen")[4])
+        self.checked.append("full screen by the control, left by the browser")
+
+    def name(self, game):
+        """A tap on the field focuses the text input; the name typed (some
+        of it composed, then a character the game has no code for), the
+        keyboard's Enter: the table shows it, and the input lets go."""
+        w, h = game.size()
+        game.click(w // 2, int((1.0 + 0.10) / 2 * h))
+        focused = "document.activeElement.id == 'name-input'"
+        wait_for("the tap on the name field does not focus the text input", lambda: game.page.evaluate(focused))
+        game.type("Tes")
+        for text in ("t", "te", "ter"):
+            game.page.call("Input.imeSetComposition", text=text, selectionStart=len(text), selectionEnd=len(text))
+        game.page.call("Input.insertText", text="ter")
+        game.type("\u20ac")
+        # The input shows what the field holds.
+        wait_for("the name field does not hold the name typed",
+                 lambda: game.page.evaluate("document.activeElement.value") == "Tester")
+        self.shot(game, "name")
+        game.key("Return")
+        row0 = (w // 4, int(0.15 * h), w * 3 // 4, int(0.2 * h))
+        wait_for("the new entry is not on the score screen", lambda: lit_pixels(game.screenshot(), row0) > 50)
+        assert not game.page.evaluate(focused), "the text input keeps the focus"
+        self.shot(game, "scores")
+        # A touch the system takes over is let go without a release: the
+        # score screen stays, for as long as the game draws two frames.
+        frames = game.page.evaluate("Module.kyFrames")
+        game.touch("touchStart", game._page_point(w // 2, h // 2))
+        game.touch("touchCancel")
+        wait_for("the game draws no frame", lambda: game.page.evaluate("Module.kyFrames") > frames + 2)
+        assert not menu_shown(game.screenshot()), "a cancelled touch left the score screen"
+        game.click(w // 2, h // 2)
+        wait_for("a tap does not leave the score screen", lambda: menu_shown(game.screenshot()))
+        self.checked.append("name by the text input and the keyboard's Enter; a cancelled touch no click")
+
+    def play(self):
+        """Upright, then turned during a game and back: the layout each
+        time; a Simple game to its end by taps, every removal against its
+        prediction, with gestures on the board and full screen through the
+        page's control; the name; and no mouse event on the game, no key
+        but Enter."""
+        self.browser.page.call("Page.addScriptToEvaluateOnNewDocument", source=COUNT_EVENTS)
+        browser.emulate_phone(self.browser.page, *PHONE)
+        game = browser.BrowserGame(self.browser, self.url, phone=True)
+        self.pages.append(game)
+        game.start()
+        wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
+        self.turn(game, False)
+        self.shot(game, "menu")
+        game.click(*button_centre("Simple", game.size()))
+        wait_for("Simple does not start", lambda: playing(game.screenshot()))
+        board = Board(game, 11)
+        board.read()
+        assert board.remove(player.disjoint_groups(board.grid)[:1])
+        self.gestures(game, board)
+        self.turn(game, True)
+        self.removal_at_size(board)
+        self.full_screen_control(game, board)
+        self.shot(game, "game")
+        # Upright, where a screenshot has the fewest pixels, to its end.
+        self.turn(game, False)
+        self.removal_at_size(board)
+        self.checked.append("Simple to its end by taps (%d removals)" % (len(board.removed) + board.play_to_end()))
+        self.turn(game, True)
+        self.name(game)
+        seen = game.page.evaluate("kySeen")
+        assert set(seen) <= {"keydown Enter", "keyup Enter"}, "the page heard %s" % seen
+        self.checked.append("no mouse event on the game, no key but Enter")
+        self.finish(game)
+
+
+def phone_session(url, root, shots=None):
+    """Plays the phone's session; returns what it checked, and how long it took."""
+    started = time.time()
+    phone = PhoneSession(url, root, shots)
+    try:
+        phone.play()
+    finally:
+        phone.browser.quit()
+        phone.browser.remove_profile()
+        say("phone: %s" % "; ".join(phone.checked))
+    return ["the phone (%d checks, %.0f s)" % (len(phone.checked), time.time() - started)]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("site")
+    parser.add_argument("--phone-shots", metavar="DIR")
     parser.add_argument("--engine", choices=sorted(ENGINES), help="play in this engine instead (on the X display)")
     args = parser.parse_args()
     if args.engine:
@@ -419,10 +603,15 @@ def main():
     root = tempfile.mkdtemp(prefix="tumblox-web-")
     shutil.copytree(args.site, os.path.join(root, SUB_PATH))
     server, port = serve(root)
+    url = "http://127.0.0.1:%d/%s" % (port, SUB_PATH)
+    if args.phone_shots:
+        phone_session(url, root, args.phone_shots)
+        desktop_session.stop(server)
+        shutil.rmtree(root, ignore_errors=True)
+        return
     chromium = browser.Chromium()
     session = None
     try:
-        url = "http://127.0.0.1:%d/%s" % (port, SUB_PATH)
         session = WebSession(chromium, url, root)
         score = session.main_game()
         requested_once(server, args.site, session.pages[0])
@@ -443,6 +632,7 @@ def main():
         session.context_loss()
         session.browser_actions()
         session.without_webgl2()
+        session.checked += phone_session(url, root)
         desktop_session.stop(server)
         server = None
         session.offline()

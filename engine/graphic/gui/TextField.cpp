@@ -8,6 +8,7 @@
 #include "engine/graphic/Font.h"
 #include "engine/resources/ResourceManager.h"
 #include "engine/resources/Texture.h"
+#include "platform/TextInput.h"
 #include <GL/glew.h>
 #include <cmath>
 #include <cstdlib>
@@ -56,11 +57,13 @@ bool SetScissor(float fx, float fy, float fw, float fh)
 
 TextField::TextField(Frame* parent_)
     : mode(MODE_SHOW_CURSOR), buffer(nullptr), cursor(0), cursorLine(0), lineStart(0), lineCount(1), capacity(0),
-      length(0), lineLength(0), scrollX(0.0f), scrollY(0.0f), textSize(0.0f), backgroundColour{0.0f, 0.0f, 0.0f, 0.0f}
+      length(0), lineLength(0), scrollX(0.0f), scrollY(0.0f), textSize(0.0f), backgroundColour{0.0f, 0.0f, 0.0f, 0.0f},
+      keptLength(0)
 {
     parent = parent_;
     flags |= FLAG_FOCUSABLE;
     GUIBase::onKeyDown = TextField::OnKeyDown;
+    onFocus = TextField::OnFocus;
 }
 
 int TextField::GetType() const
@@ -70,6 +73,8 @@ int TextField::GetType() const
 
 TextField::~TextField()
 {
+    if (focusedElement == this)
+        KyTextInput_End();
     free(buffer);
     buffer = nullptr;
 }
@@ -77,6 +82,7 @@ TextField::~TextField()
 void TextField::Setup(float x_, float y_, float width_, float height_, float textSize_)
 {
     GUIBase::onKeyDown = TextField::OnKeyDown;
+    onFocus = TextField::OnFocus;
     Clear();
     flags |= FLAG_FOCUSABLE;
     x = x_;
@@ -353,7 +359,26 @@ int TextField::OnKeyDown(GUIBase* element, int code)
         break;
     }
     t->UpdateLines();
+    if (focusedElement == t)
+        KyTextInput_Update(t->buffer, t->cursor);
     return 1;
+}
+
+void TextField::OnFocus(GUIBase* element, int gained)
+{
+    if (element == nullptr || element->GetType() != TYPE_TEXT_FIELD)
+        return;
+    if (!gained)
+    {
+        KyTextInput_End();
+        return;
+    }
+    const TextField* t = static_cast<const TextField*>(element);
+    // The box from its lower-left corner, whichever way it extends.
+    const float left = t->width >= 0.0f ? t->x : t->x + t->width;
+    const float bottom = t->height >= 0.0f ? t->y : t->y + t->height;
+    KyTextInput_Begin(left, bottom, std::fabs(t->width), std::fabs(t->height), t->buffer != nullptr ? t->buffer : "",
+                      t->cursor, t->keptLength);
 }
 
 void TextField::Draw()

@@ -37,6 +37,9 @@ public:
     void Clear();
     // The editing; installed as onKeyDown. Always 1.
     static int OnKeyDown(GUIBase* element, int code);
+    // Tells the platform's text input where editing starts and ends;
+    // installed as onFocus.
+    static void OnFocus(GUIBase* element, int gained);
 
     // Brings the scroll offsets to keep the cursor inside the box, as the
     // editing look does before it draws.
@@ -58,6 +61,11 @@ public:
     float scrollX, scrollY;
     float textSize;
     float backgroundColour[4];
+    // How many bytes of the text its user keeps; 0 (the default) for all.
+    // The field itself takes text of any length, as typing on a keyboard
+    // always could; an on-screen keyboard's input stops at it
+    // (platform/TextInput.h).
+    uint32_t keptLength;
 
 private:
     bool Insert(char c);
