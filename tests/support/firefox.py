@@ -36,6 +36,8 @@ class Bidi(browser.DevTools):
         self.call("session.new", capabilities={})
         self.call("session.subscribe", events=["log.entryAdded"])
         self.context = self.call("browsingContext.getTree")["contexts"][0]["context"]
+        # The canvas at the desktop window's size, the full-screen control beside it.
+        self.call("browsingContext.setViewport", context=self.context, viewport={"width": 1072, "height": 600})
 
     def _pump(self):
         while True:
@@ -112,17 +114,16 @@ class FirefoxGame(webdriver.WebDriverGame):
         return self
 
     def focus(self):
-        """A real X click on the page beside the canvas: without a window
-        manager Firefox's page has no focus otherwise, and full screen is
-        refused."""
+        """A real X click on the menu's empty top-left corner: without a
+        window manager Firefox's page has no focus otherwise, and full
+        screen is refused."""
         windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.browser.proc.pid)],
                                  capture_output=True, text=True, timeout=10).stdout.split()
         assert windows, "Firefox shows no window"
         left, top = self.canvas()[:2]
         chrome = self.page.evaluate("outerHeight - innerHeight")
-        assert left >= 4 and top >= 4, "the canvas leaves no page beside it"
-        subprocess.run(["xdotool", "mousemove", "--window", windows[-1], "2", str(chrome + 2), "click", "1"],
-                       check=True, timeout=10)
+        subprocess.run(["xdotool", "mousemove", "--window", windows[-1], str(int(left) + 2),
+                        str(chrome + int(top) + 2), "click", "1"], check=True, timeout=10)
         webdriver.poll("Firefox's page does not take the focus", lambda: self.page.evaluate("document.hasFocus()"))
 
     def errors(self):

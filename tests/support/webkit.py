@@ -164,6 +164,11 @@ class WebKit(browser.Chromium):
         with urllib.request.urlopen(request, timeout=60) as answer:
             session = json.load(answer)["value"]["sessionId"]
         self.page = Page(port, session, Inspector("ws://127.0.0.1:%d%s" % (inspector, sockets[-1])))
+        # The canvas at the desktop window's size, the full-screen control beside it.
+        outer = self.page.command("GET", "/window/rect")
+        inner = self.page.evaluate("[innerWidth, innerHeight]")
+        self.page.command("POST", "/window/rect", {"width": outer["width"] + 1072 - inner[0],
+                                                   "height": outer["height"] + 600 - inner[1]})
 
     def _alive(self):
         for proc in (self.proc, self.driver):
