@@ -52,10 +52,14 @@ function(tumblox_web_site target)
   target_link_options(${target} PRIVATE ${linkOptions})
 
   # The page, its offline cache and its manifest, and the files they name;
-  # the service worker's list and version are written once all are there.
-  add_custom_command(TARGET ${target} POST_BUILD
+  # the service worker's list and version are written once all are there,
+  # again whenever the game or one of the page's sources changes.
+  add_custom_command(OUTPUT ${site}/sw.js
     COMMAND ${CMAKE_COMMAND} -DWEB_DIR=${WEB_DIR} -DSITE=${site}
       -DASSETS=${TUMBLOX_ASSETS_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/WebSite.cmake
+    DEPENDS ${target} ${WEB_DIR}/site/index.html ${WEB_DIR}/site/sw.js.in
+      ${WEB_DIR}/site/manifest.webmanifest ${CMAKE_SOURCE_DIR}/cmake/WebSite.cmake
     COMMENT "Writing the site's page, manifest and service worker"
     VERBATIM)
+  add_custom_target(${target}_site ALL DEPENDS ${site}/sw.js)
 endfunction()

@@ -11,12 +11,20 @@ on a tablet whose buffer the page caps: the first menu frame of a cold
 visit, the drawing buffer, and the step and frame rates on a game's board
 (a table of their own).
 
-Usage: web_bench.py [--runs N] SITE_DIR"""
+With --lighthouse DIR (where `npm i -E --prefix DIR lighthouse@12.2.3`
+installed it), Lighthouse's audit of the page too, under its mobile and
+desktop presets, in the same Chromium with SwiftShader: the four category
+scores, the metrics, and what the long tasks of the main thread are.
+
+Usage: web_bench.py [--runs N] [--lighthouse DIR] SITE_DIR"""
 import argparse
+import collections
 import gzip
+import json
 import os
 import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -95,9 +103,91 @@ def gzipped(site):
     return total, count
 
 
+LIGHTHOUSE = "12.2.3"
+CATEGORIES = ("performance", "accessibility", "best-practices", "seo")
+METRICS = (("first-contentful-paint", "FCP"), ("largest-contentful-paint", "LCP"), ("total-blocking-time", "TBT"),
+           ("cumulative-layout-shift", "CLS"), ("speed-index", "SI"))
+
+
+def lighthouse_report(folder, url, preset):
+    """One Lighthouse run of the page (a fresh profile of Debian's
+    chromium, with the flags the sessions give it); returns its report."""
+    cli = os.path.join(folder, "node_modules", "lighthouse", "cli", "index.js")
+    with open(os.path.join(folder, "node_modules", "lighthouse", "package.json")) as f:
+        version = json.load(f)["version"]
+    assert version == LIGHTHOUSE, "%s holds Lighthouse %s, not %s" % (folder, version, LIGHTHOUSE)
+    with tempfile.TemporaryDirectory(prefix="tumblox-lighthouse-") as out:
+        path = os.path.join(out, "report.json")
+        command = ["node", cli, url, "--quiet", "--output=json", "--output-path=" + path,
+                   "--chrome-flags=" + " ".join(browser.FLAGS)]
+        if preset == "desktop":
+            command.append("--preset=desktop")
+        # On a loaded machine a run now and then ends on one of Lighthouse's
+        # own time limits (a DevTools call, the first paint), or sees no
+        # largest paint and so gives no performance score; a second run
+        # goes through.
+        for attempt in (1, 2):
+            run = subprocess.run(command, env=dict(os.environ, CHROME_PATH=browser.CHROMIUM), capture_output=True,
+                                 text=True, timeout=600)
+            if run.returncode == 0 and os.path.exists(path):
+                with open(path) as f:
+                    report = json.load(f)
+                if report["categories"]["performance"]["score"] is not None or attempt == 2:
+                    return report
+                print("Lighthouse (%s), run %d: no performance score (%s)" % (
+                    preset, attempt, report["audits"]["largest-contentful-paint"].get("errorMessage")), flush=True)
+            else:
+                print("Lighthouse (%s) failed, run %d:\n%s" % (preset, attempt, run.stderr[-2000:]), flush=True)
+        raise AssertionError("Lighthouse failed twice")
+
+
+def long_tasks(report, url):
+    """The main thread's long tasks by the script they ran in, the longest
+    first, and its busiest kinds of work."""
+    by_script = collections.Counter()
+    for task in report["audits"]["long-tasks"].get("details", {}).get("items", []):
+        by_script[task["url"].replace(url, "") or "index.html"] += task["duration"]
+    work = report["audits"]["mainthread-work-breakdown"].get("details", {}).get("items", [])
+    return ("long tasks %.1f s: " % (sum(by_script.values()) / 1000.0)
+            + ", ".join("%s %.1f s" % (name, ms / 1000.0) for name, ms in by_script.most_common(3))
+            + "; main thread: " + ", ".join("%s %.1f s" % (item["groupLabel"], item["duration"] / 1000.0)
+                                            for item in work[:3]))
+
+
+def lighthouse_figures(folder, site):
+    """Lighthouse's scores and metrics for the site, mobile and desktop."""
+    root = tempfile.mkdtemp(prefix="tumblox-webbench-")
+    shutil.copytree(site, os.path.join(root, web_session.SUB_PATH))
+    server, port = web_session.serve(root)
+    url = "http://127.0.0.1:%d/%s" % (port, web_session.SUB_PATH)
+    try:
+        reports = [(preset, lighthouse_report(folder, url, preset)) for preset in ("mobile", "desktop")]
+    finally:
+        web_session.desktop_session.stop(server)
+        shutil.rmtree(root, ignore_errors=True)
+    print("Lighthouse %s, Chromium headless, SwiftShader" % LIGHTHOUSE)
+    print("%-8s %5s %5s %5s %5s  %s" % (("preset", "perf", "a11y", "bp", "seo")
+                                       + ("  ".join("%9s" % name for _, name in METRICS),)))
+    for preset, report in reports:
+        scores = ["%5s" % ("-" if report["categories"][c]["score"] is None
+                           else "%.0f" % (report["categories"][c]["score"] * 100)) for c in CATEGORIES]
+        metrics = ["%9s" % report["audits"][audit].get("displayValue", report["audits"][audit].get(
+            "errorMessage", "-")) for audit, _ in METRICS]
+        print("%-8s %s  %s" % (preset, " ".join(scores), "  ".join(metrics)))
+    for preset, report in reports:
+        print("  %s: %s" % (preset, long_tasks(report, url)))
+        failed = [audit["title"] for audit in report["audits"].values()
+                  if audit.get("score") is not None and audit["score"] < 1 and any(
+                      audit["id"] in (ref["id"] for ref in report["categories"][c]["auditRefs"] if ref["weight"])
+                      for c in CATEGORIES[1:])]
+        if failed:
+            print("  %s: below 100 by: %s" % (preset, "; ".join(failed)))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--lighthouse", metavar="DIR", help="the npm folder Lighthouse %s is installed in" % LIGHTHOUSE)
     parser.add_argument("site")
     args = parser.parse_args()
     root = tempfile.mkdtemp(prefix="tumblox-webbench-")
@@ -139,6 +229,8 @@ def main():
     print("%-44s %8.1f/s" % ("steps in the menu (main-thread timer)", steps))
     print("%-44s %8.1f/s" % ("frames drawn in the menu", frames))
     print("\n".join(device_table))
+    if args.lighthouse:
+        lighthouse_figures(args.lighthouse, args.site)
 
 
 if __name__ == "__main__":

@@ -75,6 +75,10 @@
   }
 
   // One transaction on the folder's records; settles when it completes.
+  // One that only writes makes its requests at once and commits itself:
+  // WebKit freezes a page going into its back-forward cache with a
+  // transaction that still waits on the page's callbacks, and that one then
+  // blocks every later visit's read of the scores.
   function transaction(mode, use) {
     return new Promise(function(resolve, reject) {
       IDBFS.getDB(folder, function(error, db) {
@@ -84,6 +88,7 @@
           tx.oncomplete = function() { resolve(); };
           tx.onabort = tx.onerror = function() { reject(tx.error); };
           use(tx.objectStore(IDBFS.DB_STORE_NAME));
+          if (mode == 'readwrite' && tx.commit) tx.commit();
         } catch (e) {
           reject(e);
         }

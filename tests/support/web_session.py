@@ -12,26 +12,37 @@ and menu actions prevented; a message where WebGL 2 is missing; a reload
 with the server gone; and no error in the console. Then the page on a
 phone, touched only (PhoneSession).
 
-Usage: web_session.py SITE_DIR [--phone-shots DIR]
+With --engine firefox or webkit, in Firefox ESR or WebKitGTK instead (on
+the X display: run it under tests/support/with-xvfb), the checks those
+engines take (EngineSession).
+
+Usage: web_session.py SITE_DIR [--phone-shots DIR] [--engine firefox|webkit]
 --phone-shots plays the phone's session alone and keeps its screenshots
 (menu, game, name, scores) in DIR."""
 import argparse
 import base64
+import collections
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import traceback
 import types
+import urllib.parse
 import urllib.request
 
 import browser
 import desktop_session
+import firefox
 import player
 import scorefile
+import webdriver
+import webkit
 from desktop_session import Board, menu_shown, wait_for
 from player import button_centre, lit_pixels, playing
 
@@ -55,12 +66,36 @@ def say(text):
 
 
 def serve(root):
-    """A plain static server on a free loopback port; returns it and its port."""
+    """A plain static server on a free loopback port; returns it and its
+    port. Its log is read as it comes: `server.requests` holds the path of
+    every GET it answered."""
     server = subprocess.Popen([sys.executable, "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
                                "--directory", root], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     line = server.stdout.readline().decode()
     port = int(line.split(" port ")[1].split()[0])
+    server.requests = []
+
+    def read():
+        for line in server.stdout:
+            request = re.search(r'"GET (\S+) HTTP', line.decode("latin-1"))
+            if request:
+                server.requests.append(urllib.parse.unquote(request.group(1)))
+    threading.Thread(target=read, daemon=True).start()
     return server, port
+
+
+def requested_once(server, site, game=None):
+    """Each of the site's files was requested once on the first visit, by
+    the page or, for the offline copy, by its service worker (which takes
+    index.html from the page's own request of the folder). With `game`, the
+    first visit's page, once it says the copy is kept."""
+    if game is not None:
+        game.wait_for_log("The site is kept for offline play.", timeout=30)
+    folder = "/" + SUB_PATH
+    counts = collections.Counter(path for path in server.requests if path.startswith(folder))
+    files = {folder} | {folder + name for name in os.listdir(site) if name != "index.html"}
+    wrong = {path: counts[path] for path in files | set(counts) if counts[path] != 1}
+    assert not wrong, "on the first visit these files were requested other than once: %s" % wrong
 
 
 def stored_files(game):
@@ -120,15 +155,21 @@ class WebSession(desktop_session.Session):
         self.browser, self.url = browser_, url
         self.pages = []
 
-    def start(self, reload=False):
+    def open_page(self):
         self.browser.page.call("Emulation.clearDeviceMetricsOverride")
-        game = browser.BrowserGame(self.browser, self.url)
+        return browser.BrowserGame(self.browser, self.url)
+
+    def start(self, reload=False):
+        game = self.open_page()
         self.pages.append(game)
         game.start(reload=reload)
         assert game.size() == (desktop_session.WIDTH, desktop_session.HEIGHT), "the canvas is %dx%d" % game.size()
         wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
         for shader in SHADERS:
             assert "Successfully loaded shader: " + shader in game.stdout(), "the shader %r did not load" % shader
+        loading = game.page.evaluate("[document.getElementById('progress').value,"
+                                     " document.getElementById('status-text').textContent]")
+        assert loading[0] == 1 and loading[1].endswith(" 100 %"), "the loading ended at %s" % loading[1]
         return game
 
     def finish(self, game, by_wm=False):
@@ -554,7 +595,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("site")
     parser.add_argument("--phone-shots", metavar="DIR")
+    parser.add_argument("--engine", choices=sorted(ENGINES), help="play in this engine instead (on the X display)")
     args = parser.parse_args()
+    if args.engine:
+        engine_main(args.engine, args.site)
     started = time.time()
     root = tempfile.mkdtemp(prefix="tumblox-web-")
     shutil.copytree(args.site, os.path.join(root, SUB_PATH))
@@ -570,6 +614,8 @@ def main():
     try:
         session = WebSession(chromium, url, root)
         score = session.main_game()
+        requested_once(server, args.site, session.pages[0])
+        session.checked.append("each file requested once")
         session.tables_after_reload(score)
         # The same after the browser is closed and started again.
         chromium.quit()
@@ -603,6 +649,71 @@ def main():
         shutil.rmtree(root, ignore_errors=True)
     say("checked: %s" % "; ".join(session.checked if session else []))
     say("%s in %.0f s" % ("passed" if ok else "failed", time.time() - started))
+    sys.exit(0 if ok else 1)
+
+
+class EngineSession(WebSession):
+    """The session in another engine, at the page's one size (the viewport
+    is the browser window's): the menu, the score screen, a Simple game to
+    its end with full screen on the way and the name, the tables after a
+    reload, and no error in the console."""
+
+    def __init__(self, browser_, url, workdir, game_class):
+        super().__init__(browser_, url, workdir)
+        self.game_class = game_class
+
+    def open_page(self):
+        return self.game_class(self.browser, self.url)
+
+    def main_game(self):
+        return desktop_session.Session.main_game(self)
+
+
+# Each engine: its browser, its game's backend and its version.
+ENGINES = {
+    "firefox": (firefox.Firefox, firefox.FirefoxGame, firefox.version),
+    "webkit": (webkit.WebKit, webdriver.WebDriverGame, webkit.version),
+}
+
+
+def engine_main(name, site):
+    """Firefox ESR or WebKitGTK, on the X display. WebKit's automation
+    session has no HTTP cache, so its first visit is checked in a browser
+    of a player's kind first."""
+    started = time.time()
+    make_browser, game_class, version = ENGINES[name]
+    root = tempfile.mkdtemp(prefix="tumblox-web-")
+    shutil.copytree(site, os.path.join(root, SUB_PATH))
+    server, port = serve(root)
+    url = "http://127.0.0.1:%d/%s" % (port, SUB_PATH)
+    engine = session = None
+    try:
+        say("%s: %s" % (name, version()))
+        if name == "webkit":
+            errors = [line for line in webkit.first_visit(url) if re.search(r" [A-Z]+ ERROR ", line)]
+            assert not errors, "the console of the first visit has errors:\n%s" % "\n".join(errors[:10])
+            requested_once(server, site)
+        engine = make_browser()
+        session = EngineSession(engine, url, root, game_class)
+        score = session.main_game()
+        if name != "webkit":
+            requested_once(server, site, session.pages[0])
+        session.checked.append("each file requested once")
+        session.tables_after_reload(score)
+    except Exception as failure:  # a failed check, or an engine that cannot run here
+        traceback.print_exc()
+        say("FAILED: %s" % failure)
+        ok = False
+    else:
+        ok = True
+    finally:
+        desktop_session.stop(server)
+        if engine is not None:
+            engine.quit()
+            engine.remove_profile()
+        shutil.rmtree(root, ignore_errors=True)
+    say("%s checked: %s" % (name, "; ".join(session.checked if session else [])))
+    say("%s %s in %.0f s" % (name, "passed" if ok else "failed", time.time() - started))
     sys.exit(0 if ok else 1)
 
 
