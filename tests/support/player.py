@@ -1,7 +1,7 @@
 """Plays the game from screenshots: finds the menu's buttons and the board's
 cells from the window size, tells the blocks apart by colour, and picks
 removable groups."""
-import time
+from waiting import until
 
 COLUMNS = 16
 # The menu's buttons by caption: the bottom edge of each, in normalised
@@ -192,20 +192,21 @@ def differences(seen, expected, refilled=False):
 def wait_settled(game, view, timeout=10.0, interval=0.25, ignore=None):
     """Waits until two screenshots in a row show the same board region,
     but for the `ignore` box (window pixels; the clock of a mode that has
-    one runs over the board's corner)."""
+    one runs over the board's corner). Returns the last screenshot, still
+    or not when the time is up (a Tetris board is never still)."""
     box = (max(0, int(view.left)), int(view.top), min(view.width, int(view.left + COLUMNS * view.cell)),
            int(view.top + view.rows * view.cell))
-    previous = None
-    deadline = time.time() + timeout
-    while time.time() < deadline:
+    previous = [None]
+
+    def look():
         shot = game.screenshot()
         compared = shot
         if ignore:
             compared = shot.copy()
             compared.paste((0, 0, 0), ignore)
         region = compared.crop(box).tobytes()
-        if region == previous:
-            return shot
-        previous = region
-        time.sleep(interval)
-    return game.screenshot()
+        still, previous[0] = region == previous[0], region
+        return shot, still
+
+    return until("the board to keep still", look, lambda seen: seen[1], timeout=timeout, interval=interval,
+                 required=False)[0]
