@@ -118,7 +118,7 @@ def main():
         assert lit(samples) == len(samples), "no menu after the score screen"
 
         game.close()
-        code = game.wait_exit(timeout=5.0)
+        code = game.wait_exit(timeout=30.0)
         assert code == 0, "exit status %s; stderr:\n%s" % (code, game.stderr())
         assert "Error:" not in game.stderr(), game.stderr()
     except AssertionError:

@@ -150,7 +150,7 @@ def main():
         until("Esc to return to the menu", game.screenshot, menu_shown)
 
         game.close()
-        code = game.wait_exit(5)
+        code = game.wait_exit(30)
         assert code == 0, "exit status %s" % code
     finally:
         game.kill()
@@ -184,7 +184,7 @@ def main():
         second.click(*SHOW_SCORE)
         until("the saved entry shown after a restart", second.screenshot, shows(ROW0))
         second.close()
-        assert second.wait_exit(5) == 0
+        assert second.wait_exit(30) == 0
     finally:
         second.kill()
     print("simple %d, arcade %d" % (simple_score, tables["arcade.score"][0][1]))

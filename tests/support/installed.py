@@ -135,7 +135,7 @@ def play_installed(launcher, home, cwd, env=None, clicks=3):
     try:
         short_game(game, clicks)
         game.close()
-        code = game.wait_exit(15)
+        code = game.wait_exit(30)
         assert code == 0, "the game exited with %s:\n%s" % (code, game.log())
     finally:
         game.kill()
