@@ -156,6 +156,12 @@ void MovePointerOver(Frame* frame, float dx, float dy)
 }
 } // namespace
 
+void BuildScreens()
+{
+    BuildMenu();
+    BuildNameEntry();
+}
+
 void Init()
 {
     Device::Init(Device::Callbacks{OnClose, Display, Step});
@@ -169,8 +175,7 @@ void Init()
     Input::onMouseMove = OnPointerMove;
     // The font first: root frames take it when they are made.
     KyE::Graphic::GUI::gameFont = KyE::ResourceManager::GetFont("Zived Udozo.kyf");
-    BuildMenu();
-    BuildNameEntry();
+    BuildScreens();
     LoadBlockTextures();
     RenderState::SetBlend(true);
     RenderState::SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
