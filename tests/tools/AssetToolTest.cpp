@@ -1,11 +1,18 @@
-// The asset tool as the build runs it: byte-identical output, clear failures
-// that leave earlier files alone, and a valid contact sheet.
+// The asset tool as the build runs it: byte-identical output, every file
+// decoding to the picture the tool drew, clear failures that leave earlier
+// files alone, and a valid contact sheet.
 #include "tests/tools/AssetReader.h"
+#include "tools/BlockArt.h"
+#include "tools/ContactSheet.h"
+#include "tools/FontBaker.h"
+#include "tools/GuiArt.h"
+#include "tools/Icons.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -90,12 +97,78 @@ uint32_t Crc32(const uint8_t* data, size_t length)
     return ~crc;
 }
 
-uint32_t BigEndian32(const uint8_t* p)
+// "" if the decoded bytes are the drawn ones; else how many differ and
+// where the first one is.
+std::string Differences(const std::vector<uint8_t>& decoded, const std::vector<uint8_t>& drawn, size_t rowBytes)
 {
-    return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    if (decoded.size() != drawn.size())
+        return std::to_string(decoded.size()) + " bytes decoded, " + std::to_string(drawn.size()) + " drawn";
+    size_t count = 0, first = 0;
+    for (size_t i = 0; i < drawn.size(); ++i)
+        if (decoded[i] != drawn[i] && count++ == 0)
+            first = i;
+    if (count == 0)
+        return "";
+    return std::to_string(count) + " bytes differ, the first at byte " + std::to_string(first % rowBytes) +
+           " of row " + std::to_string(first / rowBytes);
+}
+
+// A texture's texels in the order of a picture, top row first.
+std::vector<uint8_t> PictureOf(const AssetReader::Kyt& kyt)
+{
+    std::vector<uint8_t> rows;
+    for (unsigned y = 0; y < kyt.height; ++y)
+        rows.insert(rows.end(), kyt.Visible(0, y), kyt.Visible(0, y) + kyt.width * 4);
+    return rows;
 }
 
 } // namespace
+
+TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
+{
+    TempDir out, scratch;
+    std::string errors;
+    ASSERT_EQ(RunTool("--out " + Quote(out.path) + " --icons " + Quote(out.path + "/icons") +
+                          " --contact-sheet " + Quote(out.path + "/sheet.png"),
+                      &errors, scratch.path + "/err"),
+              0)
+        << errors;
+    std::vector<Image> blocks, faces;
+    for (int i = 0; i < blockCount; ++i) {
+        blocks.push_back(PaintBlock(i));
+        const std::string name = AssetNames()[i];
+        const AssetReader::Kyt kyt = AssetReader::ReadKyt(out.path + "/" + name);
+        ASSERT_TRUE(kyt.valid) << name << ": " << kyt.problem;
+        EXPECT_EQ(Differences(PictureOf(kyt), blocks[i].ToRGBA8(), blockSize * 4), "") << name;
+    }
+    for (GuiFace face : {GuiFace::Button, GuiFace::ButtonHover, GuiFace::ButtonDown, GuiFace::Edit}) {
+        faces.push_back(PaintGuiFace(face));
+        const std::string name = AssetNames()[blockCount + faces.size() - 1];
+        const AssetReader::Kyt kyt = AssetReader::ReadKyt(out.path + "/" + name);
+        ASSERT_TRUE(kyt.valid) << name << ": " << kyt.problem;
+        EXPECT_EQ(Differences(PictureOf(kyt), faces.back().ToRGBA8(), guiWidth * 4), "") << name;
+    }
+    BakedFont font;
+    ASSERT_TRUE(BakeFont(dejaVu, font));
+    const AssetReader::Kyf kyf = AssetReader::ReadKyf(out.path + "/Zived Udozo.kyf");
+    ASSERT_TRUE(kyf.valid) << kyf.problem;
+    EXPECT_EQ(kyf.lineHeight, font.lineHeight);
+    EXPECT_EQ(std::memcmp(kyf.advance, font.advance, sizeof kyf.advance), 0) << "the advances";
+    EXPECT_EQ(std::memcmp(kyf.rect, font.texCoords, sizeof kyf.rect), 0) << "the cells' rectangles, bit for bit";
+    EXPECT_EQ(Differences(kyf.atlas, font.atlas, font.atlasWidth), "") << "the atlas";
+
+    bool ok;
+    for (int size : iconSizes) {
+        const std::string name = "icons/" + std::to_string(size) + "x" + std::to_string(size) + "/tumblox.png";
+        const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + "/" + name, &ok));
+        ASSERT_TRUE(png.valid && png.channels == 4) << name << ": " << png.problem;
+        EXPECT_EQ(Differences(png.pixels, PaintIcon(size).ToRGBA8(), size * 4), "") << name;
+    }
+    const Image sheet = PaintContactSheet(blocks, faces, font);
+    const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + "/sheet.png", &ok));
+    ASSERT_TRUE(png.valid && png.channels == 3) << png.problem;
+    EXPECT_EQ(Differences(png.pixels, sheet.ToRGB8(), sheet.Width() * 3), "") << "the contact sheet";
+}
 
 TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 {
@@ -211,13 +284,13 @@ TEST(AssetTool, ContactSheetIsAWellFormedPng)
     size_t pos = 8;
     std::vector<std::string> chunks;
     while (pos + 12 <= png.size()) {
-        uint32_t length = BigEndian32(&png[pos]);
+        uint32_t length = AssetReader::GetBigEndian32(&png[pos]);
         ASSERT_LE(pos + 12 + length, png.size());
         std::string type(png.begin() + pos + 4, png.begin() + pos + 8);
-        EXPECT_EQ(BigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
+        EXPECT_EQ(AssetReader::GetBigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
         if (type == "IHDR") {
-            EXPECT_GE(BigEndian32(&png[pos + 8]), 960u);
-            EXPECT_GE(BigEndian32(&png[pos + 12]), 600u);
+            EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 8]), 960u);
+            EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 12]), 600u);
             EXPECT_EQ(png[pos + 16], 8);
         }
         chunks.push_back(type);
