@@ -38,13 +38,22 @@ def menu_shown(image):
     return button_drawn(image, SIMPLE)
 
 
-# Row 0 of the score table, and the line of the end-of-game screen.
+# Row 0 of the score table, the table's title, and the line of the
+# end-of-game screen.
 ROW0 = (WIDTH // 4, int(0.15 * HEIGHT), WIDTH * 3 // 4, int(0.2 * HEIGHT))
+TITLE = (WIDTH * 2 // 5, HEIGHT // 20, WIDTH * 3 // 5, HEIGHT // 10)
 NEW_SCORE = (WIDTH // 4, int(0.35 * HEIGHT), WIDTH * 3 // 4, int(0.4 * HEIGHT))
 
 
 def shows(box):
     return lambda image: lit_pixels(image, box) > 50
+
+
+def score_screen(image):
+    """The score screen laid out for this window. For a while after full
+    screen the window still shows frames laid out for the screen, their
+    title elsewhere; those are no reference for the ones that follow."""
+    return shows(TITLE)(image)
 
 
 def ended(image):
@@ -100,7 +109,8 @@ def main():
         game.type("Tester")
         game.key("Return")
         # Row 0 of the table holds the new entry.
-        scores = until("the new entry on the score screen", game.screenshot, shows(ROW0))
+        scores = until("the new entry on the score screen", game.screenshot,
+                       lambda image: score_screen(image) and shows(ROW0)(image))
         keep(scores, "scores.png")
 
         # Each step to the right shows another table, and four come back to
@@ -114,7 +124,7 @@ def main():
                               lambda image: image.tobytes() == scores.tobytes())
             else:
                 shown = until("Right arrow %d to show another table" % step, game.screenshot,
-                              lambda image: image.tobytes() != before)
+                              lambda image: image.tobytes() != before and score_screen(image))
         game.key("Left")
         until("Left arrow to go back to the table", game.screenshot,
               lambda image: image.tobytes() == scores.tobytes())
