@@ -196,6 +196,15 @@ class Board:
         they must leave. Returns False if that board has no move left and
         the game ended."""
         view = self.view()
+        # Where a refill may stand, the board before the clicks can pass for
+        # the one they leave (a group at the top of its column, refilled);
+        # the score, on its line left of the board, tells that they were
+        # taken. A board that reaches the window's left edge leaves that
+        # line no room, and only the board is looked at.
+        h = view.height
+        score_line = (0, h * 40 // 600, min(h * 85 // 600, int(view.left) - 2), h * 64 // 600)
+        no_score_line = score_line[2] < h * 30 // 600
+        score_before = None if no_score_line else self.game.screenshot().crop(score_line).tobytes()
         for group in groups:
             self.game.click(*view.centre(*group[0]))
         self.removed += [len(group) for group in groups]
@@ -208,12 +217,14 @@ class Board:
                 self.grid = expected
                 return False
             wrong = player.differences(seen, expected, refilled)
-            if not wrong:
+            scored = not refilled or no_score_line or shot.crop(score_line).tobytes() != score_before
+            if not wrong and scored:
                 # Blocks a refill added become known only by reading them.
                 self.grid = seen if refilled else expected
                 return True
             assert time.time() < deadline, "after clicks on %s the board differs from the expected one " \
-                "in %s; before, expected, seen:\n%s" % ([group[0] for group in groups], wrong[:8],
+                "in %s%s; before, expected, seen:\n%s" % ([group[0] for group in groups], wrong[:8],
+                                                         "" if scored else ", and the score is unchanged",
                                                          side_by_side(self.grid, expected, seen))
 
     def play_to_end(self):
