@@ -162,6 +162,17 @@ void BuildScreens()
     BuildNameEntry();
 }
 
+void DestroyScreens()
+{
+    // The menu's buttons go with their frame; the name field is ours.
+    delete nameFrame;
+    nameFrame = nullptr;
+    delete menuFrame;
+    menuFrame = nullptr;
+    delete nameField;
+    nameField = nullptr;
+}
+
 void Init()
 {
     Device::Init(Device::Callbacks{OnClose, Display, Step});
@@ -288,13 +299,7 @@ void OnClose()
         Board::Destroy(board);
         board = nullptr;
     }
-    // The menu's buttons go with their frame; the name field is ours.
-    delete nameFrame;
-    nameFrame = nullptr;
-    delete menuFrame;
-    menuFrame = nullptr;
-    delete nameField;
-    nameField = nullptr;
+    DestroyScreens();
     for (KyE::Graphic::Material::Texture*& texture : blockTextures)
     {
         if (texture != nullptr)

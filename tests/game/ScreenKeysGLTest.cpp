@@ -5,7 +5,6 @@
 // line of a switch. A row that ends in the menu then clicks "Show Score",
 // which must open the table the row left. A window is needed for full
 // screen; the menu is the game's own.
-#include "engine/graphic/gui/Frame.h"
 #include "engine/graphic/gui/TextField.h"
 #include "game/Board.h"
 #include "tests/game/GameFixture.h"
@@ -87,12 +86,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        delete nameFrame;
-        nameFrame = nullptr;
-        delete menuFrame;
-        menuFrame = nullptr;
-        delete nameField;
-        nameField = nullptr;
+        DestroyScreens();
         // Back to the window the other tests draw in.
         for (int i = 0; i < 1000 && (glutGet(GLUT_WINDOW_WIDTH) != 960 || glutGet(GLUT_WINDOW_HEIGHT) != 600); ++i)
         {
