@@ -51,8 +51,7 @@ struct Kyf
 // An 8-bit RGB or RGBA PNG without interlacing, the kinds the tool writes.
 struct Png
 {
-    bool valid = false;
-    std::string problem;
+    std::string problem; // when set, no pixels
     unsigned width = 0, height = 0, channels = 0;
     std::vector<uint8_t> pixels; // rows top first
 };
@@ -168,41 +167,31 @@ inline Kyf ReadKyf(const std::string& path)
 inline Png ReadPng(const std::vector<uint8_t>& bytes)
 {
     Png png;
-    const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 33 || std::memcmp(bytes.data(), signature, 8) != 0) {
-        png.problem = "no PNG signature";
-        return png;
-    }
     std::vector<uint8_t> packed;
-    for (size_t at = 8; at + 12 <= bytes.size();) {
+    const bool signature = bytes.size() > 8 && std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+    for (size_t at = 8; signature && at + 12 <= bytes.size(); at += 12 + GetBigEndian32(&bytes[at])) {
         const size_t length = GetBigEndian32(&bytes[at]);
-        const std::string type(bytes.begin() + at + 4, bytes.begin() + at + 8);
+        const uint8_t* data = &bytes[at + 8];
         if (at + 12 + length > bytes.size())
             break;
-        const uint8_t* data = &bytes[at + 8];
-        if (type == "IHDR" && length == 13) {
+        if (std::memcmp(data - 4, "IHDR", 4) == 0 && length == 13 && data[8] == 8 && (data[9] == 2 || data[9] == 6)
+            && data[12] == 0) {
             png.width = GetBigEndian32(data);
             png.height = GetBigEndian32(data + 4);
-            png.channels = data[9] == 6 ? 4 : data[9] == 2 ? 3 : 0;
-            if (data[8] != 8 || png.channels == 0 || data[10] != 0 || data[11] != 0 || data[12] != 0)
-                png.problem = "not an 8-bit RGB or RGBA picture without interlacing";
-        } else if (type == "IDAT") {
+            png.channels = data[9] == 6 ? 4 : 3;
+        } else if (std::memcmp(data - 4, "IDAT", 4) == 0) {
             packed.insert(packed.end(), data, data + length);
         }
-        at += 12 + length;
     }
-    if (!png.problem.empty() || png.channels == 0)
-        return png;
-    const size_t rowBytes = size_t(png.width) * png.channels;
+    const size_t rowBytes = size_t(png.width) * png.channels, bpp = png.channels;
     std::vector<uint8_t> filtered((rowBytes + 1) * png.height);
     uLongf size = filtered.size();
-    if (uncompress(filtered.data(), &size, packed.data(), packed.size()) != Z_OK || size != filtered.size()) {
-        png.problem = "the image data does not inflate to its rows";
+    if (bpp == 0 || uncompress(filtered.data(), &size, packed.data(), packed.size()) != Z_OK
+        || size != filtered.size()) {
+        png.problem = "not an 8-bit RGB or RGBA PNG whose data inflates to its rows";
         return png;
     }
-    std::vector<uint8_t>& out = png.pixels;
-    out.resize(rowBytes * png.height);
-    const size_t bpp = png.channels;
+    std::vector<uint8_t> out(rowBytes * png.height);
     for (size_t y = 0; y < png.height; ++y)
         for (size_t i = 0; i < rowBytes; ++i) {
             const int a = i >= bpp ? out[rowBytes * y + i - bpp] : 0;
@@ -217,7 +206,7 @@ inline Png ReadPng(const std::vector<uint8_t>& bytes)
             }
             out[rowBytes * y + i] = uint8_t(filtered[(rowBytes + 1) * y + 1 + i] + predictors[type]);
         }
-    png.valid = true;
+    png.pixels = out;
     return png;
 }
 
