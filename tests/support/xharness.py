@@ -171,11 +171,21 @@ class GameProcess:
         return g.width, g.height
 
     def wait_size(self, width, height, timeout=20.0):
-        """Waits for the window to take a size (leaving full screen is not
-        immediate). What is drawn at that size comes a frame later: a
-        check of the screen waits for that itself."""
-        until("the window to be %dx%d" % (width, height), self.size, lambda size: size == (width, height),
-              timeout=timeout)
+        """Waits for the window to take a size and to rest there: leaving
+        full screen is not immediate, and a window manager may still move
+        the window once it has its size, which would take the next click
+        elsewhere; two looks a moment apart must find it in one place.
+        What is drawn at that size comes a frame later: a check of the
+        screen waits for that itself."""
+        last = [None]
+
+        def look():
+            geometry = self.geometry()
+            still, last[0] = geometry == last[0], geometry
+            return geometry, still
+
+        until("the window to be %dx%d and at rest" % (width, height), look,
+              lambda seen: seen[1] and seen[0][2:] == (width, height), timeout=timeout, interval=0.2)
         return True
 
     def screen_size(self):
