@@ -158,6 +158,23 @@ void MovePointerOver(Frame* frame, float dx, float dy)
 }
 } // namespace
 
+void BuildScreens()
+{
+    BuildMenu();
+    BuildNameEntry();
+}
+
+void DestroyScreens()
+{
+    // The menu's buttons go with their frame; the name field is ours.
+    delete nameFrame;
+    nameFrame = nullptr;
+    delete menuFrame;
+    menuFrame = nullptr;
+    delete nameField;
+    nameField = nullptr;
+}
+
 void Init()
 {
     Device::Init(Device::Callbacks{OnClose, Display, Step});
@@ -171,8 +188,7 @@ void Init()
     Input::onMouseMove = OnPointerMove;
     // The font first: root frames take it when they are made.
     KyE::Graphic::GUI::gameFont = KyE::ResourceManager::GetFont("Zived Udozo.kyf");
-    BuildMenu();
-    BuildNameEntry();
+    BuildScreens();
     LoadBlockTextures();
     RenderState::SetBlend(true);
     RenderState::SetBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -290,13 +306,7 @@ void OnClose()
         Board::Destroy(board);
         board = nullptr;
     }
-    // The menu's buttons go with their frame; the name field is ours.
-    delete nameFrame;
-    nameFrame = nullptr;
-    delete menuFrame;
-    menuFrame = nullptr;
-    delete nameField;
-    nameField = nullptr;
+    DestroyScreens();
     for (KyE::Graphic::Material::Texture*& texture : blockTextures)
     {
         if (texture != nullptr)

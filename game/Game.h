@@ -71,6 +71,11 @@ extern KyE::Graphic::GUI::TextField* nameField;
 extern KyE::Graphic::Material::Texture* blockTextures[BLOCK_TEXTURES];
 
 void Init();
+// Makes menuFrame with its five buttons, nameFrame and nameField, in the
+// font gameFont holds; Init calls it once the font is loaded. OnClose
+// deletes them with DestroyScreens.
+void BuildScreens();
+void DestroyScreens();
 void OnKeyDown(int code);
 void OnKeyUp(int code);
 void OnPointerMove(float dx, float dy);

@@ -3,8 +3,8 @@ belong, the pointer over a button shows its hover face, and a press and
 release on "Show Score" (not the press alone) switches to the score screen;
 a release there goes back to the menu."""
 import sys
-import time
 
+from waiting import until
 from xharness import GameProcess
 
 # The buttons' rectangles in normalised device coordinates: x -0.5 to 0.5,
@@ -48,18 +48,9 @@ def lit(samples):
     return sum(1 for p in samples if max(p) > 24)
 
 
-def settle():
-    time.sleep(0.35)
-
-
-def wait_for(game, predicate, timeout=8.0):
-    """Screenshots until predicate(image) holds; returns the last image."""
-    deadline = time.time() + timeout
-    while True:
-        image = game.screenshot()
-        if predicate(image) or time.time() > deadline:
-            return image
-        time.sleep(0.1)
+def hover_on(size, caption, normal):
+    """The button's face has changed from its look in `normal`."""
+    return lambda image: abs(brightness(face_samples(image, button_box(size, caption))) - normal[caption]) > 15
 
 
 def menu_shown(size):
@@ -76,9 +67,7 @@ def main():
         # Park the pointer away from every button first.
         game.wait_for_log("Block texture loading time")
         game.move(20, 20)
-        menu = wait_for(game, menu_shown(size))
-        settle()
-        menu = game.screenshot()
+        menu = until("the whole menu drawn", game.screenshot, menu_shown(size))
 
         # Every button face is drawn, and nothing beside the buttons.
         for caption in BUTTONS:
@@ -94,8 +83,7 @@ def main():
         # Hover: the face under the pointer changes, the others do not.
         normal = {c: brightness(face_samples(menu, button_box(size, c))) for c in BUTTONS}
         game.move(*centre(size, "Arcade"))
-        settle()
-        hovered = game.screenshot()
+        hovered = until("the hover face on Arcade", game.screenshot, hover_on(size, "Arcade", normal))
         after = {c: brightness(face_samples(hovered, button_box(size, c))) for c in BUTTONS}
         assert abs(after["Arcade"] - normal["Arcade"]) > 15, "no hover face: %s -> %s" % (
             normal["Arcade"], after["Arcade"])
@@ -104,29 +92,33 @@ def main():
                 caption, normal[caption], after[caption])
         # Moving off every button keeps the last one's look (it keeps the focus).
         game.move(20, 300)
-        settle()
 
         # Press on "Show Score": still the menu. Release: the score screen.
         game.move(*centre(size, "Show Score"))
-        settle()
+        until("the hover face on Show Score", game.screenshot, hover_on(size, "Show Score", normal))
         game.press(1)
-        settle()
-        pressed = game.screenshot()
-        assert lit(face_samples(pressed, button_box(size, "Simple"))) > 0, "the press alone left the menu"
+        # Held over Tetris and back: each hover shows once the press before
+        # it has been handled, and the menu is still there.
+        for caption in ("Tetris", "Show Score"):
+            game.move(*centre(size, caption))
+            pressed = until("the hover face on %s with the button held" % caption, game.screenshot,
+                            hover_on(size, caption, normal))
+            assert lit(face_samples(pressed, button_box(size, "Simple"))) > 0, "the press alone left the menu"
         game.release(1)
-        scores = wait_for(game, lambda image: lit(face_samples(image, button_box(size, "Simple"))) < 12)
+        scores = until("the release to leave the menu", game.screenshot,
+                       lambda image: lit(face_samples(image, button_box(size, "Simple"))) < 12)
         samples = face_samples(scores, button_box(size, "Simple"))
         assert lit(samples) < len(samples), "the release did not leave the menu"
         assert game.alive()
 
         # A click on the score screen returns to the menu, which shows again.
         game.click(*centre(size, "Tetris"))
-        back = wait_for(game, menu_shown(size))
+        back = until("the menu after the score screen", game.screenshot, menu_shown(size))
         samples = face_samples(back, button_box(size, "Simple"))
         assert lit(samples) == len(samples), "no menu after the score screen"
 
         game.close()
-        code = game.wait_exit(timeout=5.0)
+        code = game.wait_exit(timeout=30.0)
         assert code == 0, "exit status %s; stderr:\n%s" % (code, game.stderr())
         assert "Error:" not in game.stderr(), game.stderr()
     except AssertionError:

@@ -11,6 +11,7 @@ import player
 import scorefile
 from desktop_session import Board
 from player import lit_pixels, playing
+from waiting import until
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
@@ -28,9 +29,40 @@ def keep(image, name):
         image.save(os.path.join(SHOTS, name))
 
 
-def menu_shown(image):
-    box = (SIMPLE[0] - 200, SIMPLE[1] - 15, SIMPLE[0] + 200, SIMPLE[1] + 15)
+def button_drawn(image, centre):
+    box = (centre[0] - 200, centre[1] - 15, centre[0] + 200, centre[1] + 15)
     return image.size == (WIDTH, HEIGHT) and lit_pixels(image, box) > 1000
+
+
+def menu_shown(image):
+    return button_drawn(image, SIMPLE)
+
+
+# Row 0 of the score table, the table's title, and the line of the
+# end-of-game screen.
+ROW0 = (WIDTH // 4, int(0.15 * HEIGHT), WIDTH * 3 // 4, int(0.2 * HEIGHT))
+TITLE = (WIDTH * 2 // 5, HEIGHT // 20, WIDTH * 3 // 5, HEIGHT // 10)
+NEW_SCORE = (WIDTH // 4, int(0.35 * HEIGHT), WIDTH * 3 // 4, int(0.4 * HEIGHT))
+
+
+def shows(box):
+    return lambda image: lit_pixels(image, box) > 50
+
+
+def score_screen(image):
+    """The score screen laid out for this window. For a while after full
+    screen the window still shows frames laid out for the screen, their
+    title elsewhere; those are no reference for the ones that follow."""
+    return shows(TITLE)(image)
+
+
+def ended(image):
+    return not playing(image) and shows(NEW_SCORE)(image)
+
+
+def start_game(game, centre):
+    game.click(*centre)
+    until("the game to start", game.screenshot, playing)
 
 
 def play_until_no_moves(game, rows):
@@ -55,66 +87,59 @@ def main():
     game = GameProcess(binary).start()
     workdir = game.workdir
     try:
-        time.sleep(0.5)
-        menu = game.screenshot()
-        keep(menu, "menu.png")
         # Every button face is drawn.
-        for centre in (SIMPLE, ARCADE, SHOW_SCORE):
-            box = (centre[0] - 200, centre[1] - 15, centre[0] + 200, centre[1] + 15)
-            assert lit_pixels(menu, box) > 1000, "menu button at %s not drawn" % (centre,)
+        menu = until("every menu button drawn", game.screenshot,
+                     lambda image: all(button_drawn(image, c) for c in (SIMPLE, ARCADE, SHOW_SCORE)))
+        keep(menu, "menu.png")
 
         # --- Simple, to its end.
-        game.click(*SIMPLE)
-        time.sleep(0.5)
+        start_game(game, SIMPLE)
         earned, left = play_until_no_moves(game, rows=11)
         simple_score = earned + 500 // (left + 1)
-        time.sleep(0.5)
-        keep(game.screenshot(), "end.png")
+        keep(until("the end-of-game screen", game.screenshot, ended), "end.png")
 
         # F11 works on the end-of-game screen too, and the keys still reach
         # the name field afterwards.
         game.key("F11")
         game.wait_for_log("Enter full screen mode.")
-        time.sleep(0.3)
+        game.wait_size(*game.screen_size())
         game.key("F11")
         game.wait_for_log("Leave full screen mode.")
         game.wait_size(WIDTH, HEIGHT)
         game.type("Tester")
         game.key("Return")
-        time.sleep(0.5)
-        scores = game.screenshot()
-        keep(scores, "scores.png")
         # Row 0 of the table holds the new entry.
-        row0 = (WIDTH // 4, int(0.15 * HEIGHT), WIDTH * 3 // 4, int(0.2 * HEIGHT))
-        assert lit_pixels(scores, row0) > 50, "the new entry is not on the score screen"
+        scores = until("the new entry on the score screen", game.screenshot,
+                       lambda image: score_screen(image) and shows(ROW0)(image))
+        keep(scores, "scores.png")
 
-        # Four steps to the right come back to the same table.
-        for _ in range(4):
+        # Each step to the right shows another table, and four come back to
+        # the same one; Left goes back one.
+        shown = scores
+        for step in range(1, 6):
+            before = shown.tobytes()
             game.key("Right")
-            time.sleep(0.2)
-        again = game.screenshot()
-        assert again.tobytes() == scores.tobytes(), "four Right arrows did not cycle back"
-        game.key("Right")
-        time.sleep(0.3)
-        assert game.screenshot().tobytes() != scores.tobytes(), "Right arrow showed the same table"
+            if step == 4:
+                shown = until("four Right arrows to cycle back", game.screenshot,
+                              lambda image: image.tobytes() == scores.tobytes())
+            else:
+                shown = until("Right arrow %d to show another table" % step, game.screenshot,
+                              lambda image: image.tobytes() != before and score_screen(image))
         game.key("Left")
-        time.sleep(0.3)
+        until("Left arrow to go back to the table", game.screenshot,
+              lambda image: image.tobytes() == scores.tobytes())
         # In full screen, Esc first leaves full screen and its release then
         # returns to the menu.
         game.key("F11")
         game.wait_for_log("Enter full screen mode.", count=2)
-        time.sleep(0.5)
+        game.wait_size(*game.screen_size())
         game.key("Escape")
         game.wait_for_log("Leave full screen mode.", count=2)
         game.wait_size(WIDTH, HEIGHT)
-        deadline = time.time() + 5
-        while not menu_shown(game.screenshot()):
-            assert time.time() < deadline, "Esc did not return to the menu"
-            time.sleep(0.2)
+        until("Esc to return to the menu", game.screenshot, menu_shown)
 
         # --- Arcade: a few groups, then let the clock run out.
-        game.click(*ARCADE)
-        time.sleep(0.5)
+        start_game(game, ARCADE)
         board = Board(game, 11, clock=True)
         board.read()
         for _ in range(3):
@@ -126,19 +151,16 @@ def main():
         arcade_score = sum(board.removed)
         assert arcade_score > 0
         # 60 s and the time the groups added; then the end-of-game screen.
-        deadline = time.time() + 120
-        while time.time() < deadline and playing(game.screenshot()):
-            time.sleep(1)
-        assert not playing(game.screenshot()), "the Arcade clock never ran out"
-        keep(game.screenshot(), "arcade-end.png")
+        keep(until("the Arcade clock to run out", game.screenshot, ended, timeout=120, interval=1),
+             "arcade-end.png")
         game.type("Arcader")
         game.key("Return")
-        time.sleep(0.3)
+        until("the Arcade entry on the score screen", game.screenshot, shows(ROW0))
         game.key("Escape")
-        time.sleep(0.3)
+        until("Esc to return to the menu", game.screenshot, menu_shown)
 
         game.close()
-        code = game.wait_exit(5)
+        code = game.wait_exit(30)
         assert code == 0, "exit status %s" % code
     finally:
         game.kill()
@@ -168,13 +190,11 @@ def main():
     # A second start in the same directory shows the saved entries.
     second = GameProcess(binary, workdir=workdir).start()
     try:
-        time.sleep(0.5)
+        until("the menu after a restart", second.screenshot, menu_shown)
         second.click(*SHOW_SCORE)
-        time.sleep(0.5)
-        shown = second.screenshot()
-        assert lit_pixels(shown, row0) > 50, "the saved entry is not shown after a restart"
+        until("the saved entry shown after a restart", second.screenshot, shows(ROW0))
         second.close()
-        assert second.wait_exit(5) == 0
+        assert second.wait_exit(30) == 0
     finally:
         second.kill()
     print("simple %d, arcade %d" % (simple_score, tables["arcade.score"][0][1]))

@@ -17,6 +17,7 @@ import player
 from Xlib import X, XK
 from Xlib.ext import xtest
 import scorefile
+from waiting import until
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
@@ -274,8 +275,8 @@ class Soak:
                    int(view.top + rows * view.cell))
             before = shot.crop(box).tobytes()
             self.game.click(*view.centre(*groups[0][0]))
-            time.sleep(0.5)
-            if self.game.screenshot().crop(box).tobytes() != before:
+            if until("a click on a removable group to change the board", self.game.screenshot,
+                     lambda image: image.crop(box).tobytes() != before, required=False).crop(box).tobytes() != before:
                 return True
         return False
 

@@ -28,6 +28,7 @@ from Xlib import display as xdisplay
 import player
 import scorefile
 from player import button_centre, lit_pixels, playing
+from waiting import until
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
@@ -56,10 +57,12 @@ def start_openbox(folder):
     proc = subprocess.Popen(["openbox", "--config-file", rc, "--sm-disable"], stdout=log, stderr=log)
     dpy = xdisplay.Display()
     check = dpy.intern_atom("_NET_SUPPORTING_WM_CHECK")
-    deadline = time.time() + 15
-    while dpy.screen().root.get_full_property(check, 0) is None:
-        assert proc.poll() is None and time.time() < deadline, "openbox did not start"
-        time.sleep(0.05)
+
+    def managed():
+        assert proc.poll() is None, "openbox exited with %s" % proc.returncode
+        return dpy.screen().root.get_full_property(check, 0) is not None
+
+    until("openbox to manage the screen", managed, timeout=15)
     dpy.close()
     return proc
 
@@ -76,17 +79,18 @@ def start_weston(folder, size, backend):
                              "--socket=tumblox-%d" % os.getpid(), "--width=" + width, "--height=" + height,
                              "--use-pixman", "--log=" + log_path],
                             env=dict(os.environ, XDG_RUNTIME_DIR=runtime), stdout=out, stderr=out)
-    deadline = time.time() + 15
     marker = "xserver listening on display "
-    while True:
-        assert proc.poll() is None and time.time() < deadline, "weston did not start Xwayland"
-        if os.path.exists(log_path):
-            with open(log_path) as f:
-                lines = [line for line in f if marker in line]
-            if lines:
-                os.environ["DISPLAY"] = lines[0].split(marker)[1].strip()
-                return proc
-        time.sleep(0.05)
+
+    def announced():
+        assert proc.poll() is None, "weston exited with %s" % proc.returncode
+        if not os.path.exists(log_path):
+            return []
+        with open(log_path) as f:
+            return [line for line in f if marker in line]
+
+    lines = until("weston to start Xwayland", announced, timeout=15)
+    os.environ["DISPLAY"] = lines[0].split(marker)[1].strip()
+    return proc
 
 
 def stop(proc):
@@ -112,10 +116,12 @@ def menu_shown(image):
 
 
 def wait_for(what, test, timeout=10.0):
-    deadline = time.time() + timeout
-    while not test():
-        assert time.time() < deadline, what
-        time.sleep(0.1)
+    """Waits until test() holds; fails with `what`, the failure ("the menu
+    is not drawn")."""
+    try:
+        until(what, test, timeout=timeout, interval=0.1)
+    except AssertionError:
+        raise AssertionError("%s (waited %.0f s)" % (what, timeout)) from None
 
 
 def side_by_side(*grids):
@@ -161,10 +167,16 @@ class Board:
 
     def check_geometry(self):
         """Read again at the window's present size: every cell where the
-        board's geometry for this aspect puts it, nothing drawn beside it."""
-        shot, seen = self.look()
+        board's geometry for this aspect puts it, nothing drawn beside it.
+        The first frame at a new size comes a moment after the window takes
+        it, so the board is read until it shows there."""
+        def look():
+            shot, seen = self.look()
+            return shot, seen, player.differences(seen, self.grid)
+
+        shot, seen, wrong = until("the board drawn at %dx%d" % self.game.size(), look, lambda r: not r[2],
+                                  required=False)
         size = shot.size
-        wrong = player.differences(seen, self.grid)
         assert not wrong, "at %dx%d the board is not where its geometry puts it: cells %s differ" % (
             size + (wrong[:8],))
         cut = sum(row.count(player.UNSEEN) for row in seen)
@@ -184,6 +196,15 @@ class Board:
         they must leave. Returns False if that board has no move left and
         the game ended."""
         view = self.view()
+        # Where a refill may stand, the board before the clicks can pass for
+        # the one they leave (a group at the top of its column, refilled);
+        # the score, on its line left of the board, tells that they were
+        # taken. A board that reaches the window's left edge leaves that
+        # line no room, and only the board is looked at.
+        h = view.height
+        score_line = (0, h * 40 // 600, min(h * 85 // 600, int(view.left) - 2), h * 64 // 600)
+        no_score_line = score_line[2] < h * 30 // 600
+        score_before = None if no_score_line else self.game.screenshot().crop(score_line).tobytes()
         for group in groups:
             self.game.click(*view.centre(*group[0]))
         self.removed += [len(group) for group in groups]
@@ -196,12 +217,14 @@ class Board:
                 self.grid = expected
                 return False
             wrong = player.differences(seen, expected, refilled)
-            if not wrong:
+            scored = not refilled or no_score_line or shot.crop(score_line).tobytes() != score_before
+            if not wrong and scored:
                 # Blocks a refill added become known only by reading them.
                 self.grid = seen if refilled else expected
                 return True
             assert time.time() < deadline, "after clicks on %s the board differs from the expected one " \
-                "in %s; before, expected, seen:\n%s" % ([group[0] for group in groups], wrong[:8],
+                "in %s%s; before, expected, seen:\n%s" % ([group[0] for group in groups], wrong[:8],
+                                                         "" if scored else ", and the score is unchanged",
                                                          side_by_side(self.grid, expected, seen))
 
     def play_to_end(self):
@@ -286,7 +309,6 @@ class Session:
             # mirroring its position: from (-1, -1), where it opens on a
             # bare X server, to (1, 1).
             game.wait_size(*screen, timeout=10)
-        time.sleep(0.2)
         if board is not None:
             self.removal_at_size(board)
         game.key("F11")

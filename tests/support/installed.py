@@ -4,12 +4,12 @@ started through the installed launcher as a player starts it."""
 import os
 import stat
 import tempfile
-import time
 
 from PIL import Image
 
 import player
 import scorefile
+from waiting import until
 from xharness import GameProcess
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
@@ -102,15 +102,10 @@ def menu_shown(image):
 def short_game(game, clicks=3):
     """The menu is shown; "Simple" starts a game, and a few removable groups
     read from the screen are clicked. Returns the number of clicks made."""
-    deadline = time.time() + 10
-    shot = game.screenshot()
-    while not menu_shown(shot) and time.time() < deadline:
-        time.sleep(0.1)
-        shot = game.screenshot()
-    assert menu_shown(shot), "the menu is not shown"
+    until("the menu", game.screenshot, menu_shown)
     assert game.size() == (960, 600), "window is %s" % (game.size(),)
     game.click(*SIMPLE)
-    time.sleep(0.5)
+    until("the Simple game to start", game.screenshot, player.playing)
     view = player.BoardView(960, 600, 11)
     made = 0
     first = None
@@ -140,7 +135,7 @@ def play_installed(launcher, home, cwd, env=None, clicks=3):
     try:
         short_game(game, clicks)
         game.close()
-        code = game.wait_exit(15)
+        code = game.wait_exit(30)
         assert code == 0, "the game exited with %s:\n%s" % (code, game.log())
     finally:
         game.kill()

@@ -1,7 +1,7 @@
 """Plays the game from screenshots: finds the menu's buttons and the board's
 cells from the window size, tells the blocks apart by colour, and picks
 removable groups."""
-import time
+from waiting import until
 
 COLUMNS = 16
 # The menu's buttons by caption: the bottom edge of each, in normalised
@@ -198,20 +198,26 @@ def differences(seen, expected, refilled=False):
 def wait_settled(game, view, timeout=10.0, interval=0.25, ignore=None):
     """Waits until two screenshots in a row show the same board region,
     but for the `ignore` box (window pixels; the clock of a mode that has
-    one runs over the board's corner)."""
+    one runs over the board's corner). That clock must have moved between
+    the two: on a loaded machine a game may draw no frame for a while, and
+    a board caught still in the middle of a fall is no board at rest.
+    Returns the last screenshot, still or not when the time is up (a
+    Tetris board is never still)."""
     box = (max(0, int(view.left)), int(view.top), min(view.width, int(view.left + COLUMNS * view.cell)),
            int(view.top + view.rows * view.cell))
-    previous = None
-    deadline = time.time() + timeout
-    while time.time() < deadline:
+    previous = [None, None]
+
+    def look():
         shot = game.screenshot()
-        compared = shot
+        compared, clock = shot, None
         if ignore:
+            clock = shot.crop(ignore).tobytes()
             compared = shot.copy()
             compared.paste((0, 0, 0), ignore)
         region = compared.crop(box).tobytes()
-        if region == previous:
-            return shot
-        previous = region
-        time.sleep(interval)
-    return game.screenshot()
+        still = region == previous[0] and (clock is None or clock != previous[1])
+        previous[:] = [region, clock]
+        return shot, still
+
+    return until("the board to keep still", look, lambda seen: seen[1], timeout=timeout, interval=interval,
+                 required=False)[0]

@@ -7,6 +7,7 @@ import sys
 import time
 
 import player
+from waiting import until
 from xharness import GameProcess
 
 WIDTH, HEIGHT = 960, 600
@@ -14,6 +15,8 @@ SLOW = 4.0  # everything takes this many times longer under the checker
 
 
 def pause(seconds):
+    """Paces the script: each screen is drawn for a while under the
+    checker, which is what it is run for; nothing is checked after it."""
     time.sleep(seconds * SLOW)
 
 
@@ -37,10 +40,8 @@ def main():
         game.click(*player.button_centre("Simple"))
         pause(1.0)
         # Under the checker a frame can take seconds: wait for the board.
-        deadline = time.time() + 90
-        while not player.playing(game.screenshot()) and time.time() < deadline:
-            time.sleep(1.0)
-        say("board up" if player.playing(game.screenshot()) else "no board after 90 s")
+        shot = until("the board", game.screenshot, player.playing, timeout=90, interval=1.0, required=False)
+        say("board up" if player.playing(shot) else "no board after 90 s")
         view = player.BoardView(WIDTH, HEIGHT, 11)
         for _ in range(4):
             grid, _ = player.read_grid(player.wait_settled(game, view, timeout=30, interval=1.5), view)

@@ -10,6 +10,8 @@ import time
 from PIL import Image
 from Xlib import X, display as xdisplay, error, protocol
 
+from waiting import until
+
 
 ASSETS = ("textures", "Zived Udozo.kyf")
 
@@ -53,7 +55,7 @@ class GameProcess:
 
     # -- life cycle -------------------------------------------------------
     def start(self, timeout=20.0, focus=True):
-        """Starts the game and waits for its first frames. With `focus`,
+        """Starts the game and waits for the end of its start-up. With `focus`,
         the window is given the input focus; a compositor without a seat
         keeps the X focus its own way, and setting it there makes the keys
         go nowhere."""
@@ -63,23 +65,20 @@ class GameProcess:
         self._before = set(self._windows())
         self.proc = subprocess.Popen(self.prefix + [self.binary], cwd=self.workdir, env=self.env,
                                      stdout=self._out, stderr=self._err)
-        deadline = time.time() + timeout
-        while time.time() < deadline:
+
+        def shown():
+            if self.proc.poll() is not None:
+                raise RuntimeError("game exited early with %s:\n%s" % (self.proc.returncode, self.stderr()))
             wid = self._find_window()
             if wid is not None:
                 self.window = self.dpy.create_resource_object("window", wid)
-                if self._viewable():
-                    GameProcess._claimed.add(wid)
-                    break
-            if self.proc.poll() is not None:
-                raise RuntimeError("game exited early with %s:\n%s" % (self.proc.returncode, self.stderr()))
-            time.sleep(0.05)
-        else:
-            raise RuntimeError("no window 'Tumblox' appeared")
+            return wid if wid is not None and self._viewable() else None
+
+        GameProcess._claimed.add(until("a window 'Tumblox' shown", shown, timeout=timeout))
         self.wait_for_log("OpenGL Max Version", timeout)
-        # Start-up ends with the block textures; give it the first frames too.
+        # Start-up ends with the block textures; what a test looks at next,
+        # it waits for.
         self.wait_for_log("Block texture loading time", timeout)
-        time.sleep(0.15)
         if focus:
             subprocess.run(["xdotool", "windowfocus", "--sync", str(self.window.id)], check=False,
                            env=self.env, timeout=10)
@@ -148,15 +147,18 @@ class GameProcess:
     def log(self):
         return self.stdout() + self.stderr()
 
-    def wait_for_log(self, text, timeout=10.0, count=1):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.log().count(text) >= count:
-                return True
-            if not self.alive():
-                break
-            time.sleep(0.02)
-        raise AssertionError("log never showed %r (%d times); log:\n%s" % (text, count, self.log()))
+    def wait_for_log(self, text, timeout=20.0, count=1):
+        def log():
+            alive = self.alive()  # first: the log of a game gone before is whole
+            seen = self.log()
+            if seen.count(text) < count and not alive:
+                raise AssertionError("the game exited with %s before its log showed %r (%d times); log:\n%s"
+                                     % (self.proc.returncode, text, count, seen))
+            return seen
+
+        until("the log line %r (%d times)" % (text, count), log, lambda seen: seen.count(text) >= count,
+              timeout=timeout, interval=0.02)
+        return True
 
     # -- the window -------------------------------------------------------
     def geometry(self):
@@ -168,16 +170,23 @@ class GameProcess:
         g = self.window.get_geometry()
         return g.width, g.height
 
-    def wait_size(self, width, height, timeout=5.0):
-        """Waits for the window to take a size (leaving full screen is not
-        immediate); then lets a frame or two be drawn at it."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.size() == (width, height):
-                time.sleep(0.15)
-                return True
-            time.sleep(0.05)
-        raise AssertionError("window is %dx%d, not %dx%d" % (self.size() + (width, height)))
+    def wait_size(self, width, height, timeout=20.0):
+        """Waits for the window to take a size and to rest there: leaving
+        full screen is not immediate, and a window manager may still move
+        the window once it has its size, which would take the next click
+        elsewhere; two looks a moment apart must find it in one place.
+        What is drawn at that size comes a frame later: a check of the
+        screen waits for that itself."""
+        last = [None]
+
+        def look():
+            geometry = self.geometry()
+            still, last[0] = geometry == last[0], geometry
+            return geometry, still
+
+        until("the window to be %dx%d and at rest" % (width, height), look,
+              lambda seen: seen[1] and seen[0][2:] == (width, height), timeout=timeout, interval=0.2)
+        return True
 
     def screen_size(self):
         screen = self.dpy.screen()
@@ -233,6 +242,7 @@ class GameProcess:
 
     def click(self, x, y, button=1):
         self.move(x, y)
+        # Paces the input as a hand does: the pointer rests before it clicks.
         time.sleep(0.03)
         self._xdo("click", button)
 

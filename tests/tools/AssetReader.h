@@ -3,9 +3,12 @@
 // (nothing of the tool's code), so that the tests check the bytes the game
 // will read rather than the tool's idea of them.
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,6 +48,15 @@ struct Kyf
 };
 
 
+// An 8-bit RGB or RGBA PNG without interlacing, the kinds the tool writes.
+struct Png
+{
+    std::string problem; // when set, no pixels
+    unsigned width = 0, height = 0, channels = 0;
+    std::vector<uint8_t> pixels; // rows top first
+};
+
+
 inline unsigned Get16(const uint8_t* p)
 {
     return p[0] | (p[1] << 8);
@@ -53,6 +65,12 @@ inline unsigned Get16(const uint8_t* p)
 inline uint32_t Get32(const uint8_t* p)
 {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+
+inline uint32_t GetBigEndian32(const uint8_t* p)
+{
+    return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
 
@@ -142,6 +160,54 @@ inline Kyf ReadKyf(const std::string& path)
     kyf.atlas.assign(bytes.begin() + 4368, bytes.end());
     kyf.valid = true;
     return kyf;
+}
+
+// Decodes by the format's own rules: the chunks, the IDAT data joined and
+// inflated, each row's filter undone.
+inline Png ReadPng(const std::vector<uint8_t>& bytes)
+{
+    Png png;
+    std::vector<uint8_t> packed;
+    const bool signature = bytes.size() > 8 && std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+    for (size_t at = 8; signature && at + 12 <= bytes.size(); at += 12 + GetBigEndian32(&bytes[at])) {
+        const size_t length = GetBigEndian32(&bytes[at]);
+        const uint8_t* data = &bytes[at + 8];
+        if (at + 12 + length > bytes.size())
+            break;
+        if (std::memcmp(data - 4, "IHDR", 4) == 0 && length == 13 && data[8] == 8 && (data[9] == 2 || data[9] == 6)
+            && data[12] == 0) {
+            png.width = GetBigEndian32(data);
+            png.height = GetBigEndian32(data + 4);
+            png.channels = data[9] == 6 ? 4 : 3;
+        } else if (std::memcmp(data - 4, "IDAT", 4) == 0) {
+            packed.insert(packed.end(), data, data + length);
+        }
+    }
+    const size_t rowBytes = size_t(png.width) * png.channels, bpp = png.channels;
+    std::vector<uint8_t> filtered((rowBytes + 1) * png.height);
+    uLongf size = filtered.size();
+    if (bpp == 0 || uncompress(filtered.data(), &size, packed.data(), packed.size()) != Z_OK
+        || size != filtered.size()) {
+        png.problem = "not an 8-bit RGB or RGBA PNG whose data inflates to its rows";
+        return png;
+    }
+    std::vector<uint8_t> out(rowBytes * png.height);
+    for (size_t y = 0; y < png.height; ++y)
+        for (size_t i = 0; i < rowBytes; ++i) {
+            const int a = i >= bpp ? out[rowBytes * y + i - bpp] : 0;
+            const int b = y > 0 ? out[rowBytes * (y - 1) + i] : 0;
+            const int c = y > 0 && i >= bpp ? out[rowBytes * (y - 1) + i - bpp] : 0;
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            const int predictors[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : (pb <= pc ? b : c)};
+            const uint8_t type = filtered[(rowBytes + 1) * y];
+            if (type > 4) {
+                png.problem = "row " + std::to_string(y) + " has filter " + std::to_string(type);
+                return png;
+            }
+            out[rowBytes * y + i] = uint8_t(filtered[(rowBytes + 1) * y + 1 + i] + predictors[type]);
+        }
+    png.pixels = out;
+    return png;
 }
 
 } // namespace AssetReader

@@ -1,11 +1,18 @@
-// The asset tool as the build runs it: byte-identical output, clear failures
-// that leave earlier files alone, and a valid contact sheet.
+// The asset tool as the build runs it: byte-identical output, every file
+// decoding to the picture the tool drew, clear failures that leave earlier
+// files alone, and a valid contact sheet.
 #include "tests/tools/AssetReader.h"
+#include "tools/BlockArt.h"
+#include "tools/ContactSheet.h"
+#include "tools/FontBaker.h"
+#include "tools/GuiArt.h"
+#include "tools/Icons.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -90,12 +97,59 @@ uint32_t Crc32(const uint8_t* data, size_t length)
     return ~crc;
 }
 
-uint32_t BigEndian32(const uint8_t* p)
+// "" if the decoded bytes are the drawn ones; else how many differ, and
+// the first.
+std::string Differences(const std::vector<uint8_t>& decoded, const std::vector<uint8_t>& drawn)
 {
-    return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    if (decoded.size() != drawn.size())
+        return std::to_string(decoded.size()) + " bytes decoded, " + std::to_string(drawn.size()) + " drawn";
+    size_t count = 0, first = 0;
+    for (size_t i = 0; i < drawn.size(); ++i)
+        if (decoded[i] != drawn[i] && count++ == 0)
+            first = i;
+    return count == 0 ? "" : std::to_string(count) + " bytes differ, the first at byte " + std::to_string(first);
 }
 
 } // namespace
+
+TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
+{
+    TempDir out, scratch;
+    std::string errors;
+    ASSERT_EQ(RunTool("--out " + Quote(out.path) + " --icons " + Quote(out.path + "/icons") + " --contact-sheet " +
+                          Quote(out.path + "/sheet.png"),
+                      &errors, scratch.path + "/err"),
+              0)
+        << errors;
+    std::vector<Image> blocks, faces;
+    for (int i = 0; i < blockCount + 4; ++i) {
+        const std::string name = AssetNames()[i];
+        const AssetReader::Kyt kyt = AssetReader::ReadKyt(out.path + "/" + name);
+        std::vector<uint8_t> picture; // the texels top row first, as drawn
+        for (unsigned y = 0; y < kyt.height && kyt.valid; ++y)
+            picture.insert(picture.end(), kyt.Visible(0, y), kyt.Visible(0, y) + kyt.width * 4);
+        std::vector<Image>& drawn = i < blockCount ? blocks : faces;
+        drawn.push_back(i < blockCount ? PaintBlock(i) : PaintGuiFace(static_cast<GuiFace>(i - blockCount)));
+        EXPECT_EQ(Differences(picture, drawn.back().ToRGBA8()), "") << name << " " << kyt.problem;
+    }
+    BakedFont font;
+    ASSERT_TRUE(BakeFont(dejaVu, font));
+    const AssetReader::Kyf kyf = AssetReader::ReadKyf(out.path + "/Zived Udozo.kyf");
+    ASSERT_TRUE(kyf.valid) << kyf.problem;
+    EXPECT_EQ(kyf.lineHeight, font.lineHeight);
+    EXPECT_EQ(std::memcmp(kyf.advance, font.advance, sizeof kyf.advance), 0) << "the advances";
+    EXPECT_EQ(std::memcmp(kyf.rect, font.texCoords, sizeof kyf.rect), 0) << "the cells' rectangles, bit for bit";
+    EXPECT_EQ(Differences(kyf.atlas, font.atlas), "") << "the atlas";
+
+    bool ok;
+    for (int size : iconSizes) {
+        const std::string name = "/icons/" + std::to_string(size) + "x" + std::to_string(size) + "/tumblox.png";
+        const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + name, &ok));
+        EXPECT_EQ(Differences(png.pixels, PaintIcon(size).ToRGBA8()), "") << name << " " << png.problem;
+    }
+    const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + "/sheet.png", &ok));
+    EXPECT_EQ(Differences(png.pixels, PaintContactSheet(blocks, faces, font).ToRGB8()), "") << png.problem;
+}
 
 TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 {
@@ -211,13 +265,13 @@ TEST(AssetTool, ContactSheetIsAWellFormedPng)
     size_t pos = 8;
     std::vector<std::string> chunks;
     while (pos + 12 <= png.size()) {
-        uint32_t length = BigEndian32(&png[pos]);
+        uint32_t length = AssetReader::GetBigEndian32(&png[pos]);
         ASSERT_LE(pos + 12 + length, png.size());
         std::string type(png.begin() + pos + 4, png.begin() + pos + 8);
-        EXPECT_EQ(BigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
+        EXPECT_EQ(AssetReader::GetBigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
         if (type == "IHDR") {
-            EXPECT_GE(BigEndian32(&png[pos + 8]), 960u);
-            EXPECT_GE(BigEndian32(&png[pos + 12]), 600u);
+            EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 8]), 960u);
+            EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 12]), 600u);
             EXPECT_EQ(png[pos + 16], 8);
         }
         chunks.push_back(type);

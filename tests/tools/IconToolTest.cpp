@@ -47,11 +47,6 @@ int RunIconTool(const std::string& arguments, const std::string& errorFile, std:
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-uint32_t BigEndian32(const uint8_t* p)
-{
-    return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
 std::string IconName(int size)
 {
     return std::to_string(size) + "x" + std::to_string(size) + "/tumblox.png";
@@ -81,8 +76,8 @@ TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
         ASSERT_GT(png.size(), 33u);
         EXPECT_TRUE(std::equal(signature, signature + 8, png.begin()));
         EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
-        EXPECT_EQ(BigEndian32(&png[16]), static_cast<uint32_t>(size));
-        EXPECT_EQ(BigEndian32(&png[20]), static_cast<uint32_t>(size));
+        EXPECT_EQ(AssetReader::GetBigEndian32(&png[16]), static_cast<uint32_t>(size));
+        EXPECT_EQ(AssetReader::GetBigEndian32(&png[20]), static_cast<uint32_t>(size));
         EXPECT_EQ(png[24], 8) << "bits per channel";
         EXPECT_EQ(png[25], 6) << "RGBA";
         std::vector<uint8_t> built = AssetReader::ReadWholeFile(buildDir + "/icons/" + IconName(size), &ok);

@@ -1,16 +1,14 @@
 // The asset tool's picture operations at the edges of a row: a pixel past
 // the last one of a row is the first of the next in memory, so every bound
 // is checked where a wrong one would reach across.
+#include "tests/tools/AssetReader.h"
 #include "tools/Image.h"
 #include "tools/KytWriter.h"
 #include "tools/PngWriter.h"
 #include "tools/Preview.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace {
@@ -32,37 +30,6 @@ Image Distinct(int width, int height)
 std::vector<uint8_t> Bytes(const Image& image)
 {
     return image.ToRGBA8();
-}
-
-// The pixel rows of a PNG as EncodePng writes it (one IDAT chunk), with the
-// row filters undone as the format defines them.
-std::vector<uint8_t> DecodePngRows(const std::vector<uint8_t>& png, int width, int height, int channels)
-{
-    size_t at = 8;
-    std::vector<uint8_t> packed;
-    while (at + 8 <= png.size()) {
-        const size_t length = (size_t(png[at]) << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
-        if (std::string(png.begin() + at + 4, png.begin() + at + 8) == "IDAT")
-            packed.assign(png.begin() + at + 8, png.begin() + at + 8 + length);
-        at += 12 + length;
-    }
-    const size_t rowBytes = size_t(width) * channels;
-    std::vector<uint8_t> filtered((rowBytes + 1) * height);
-    uLongf size = filtered.size();
-    if (uncompress(filtered.data(), &size, packed.data(), packed.size()) != Z_OK || size != filtered.size())
-        return {};
-    std::vector<uint8_t> out(rowBytes * height);
-    for (int y = 0; y < height; ++y)
-        for (size_t i = 0; i < rowBytes; ++i) {
-            const int a = i >= size_t(channels) ? out[rowBytes * y + i - channels] : 0;
-            const int b = y > 0 ? out[rowBytes * (y - 1) + i] : 0;
-            const int c = y > 0 && i >= size_t(channels) ? out[rowBytes * (y - 1) + i - channels] : 0;
-            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-            const int predictors[5] = {0, a, b, (a + b) / 2, pa <= pb && pa <= pc ? a : (pb <= pc ? b : c)};
-            const uint8_t type = filtered[(rowBytes + 1) * y];
-            out[rowBytes * y + i] = uint8_t(filtered[(rowBytes + 1) * y + 1 + i] + predictors[type % 5]);
-        }
-    return out;
 }
 
 } // namespace
@@ -144,8 +111,8 @@ TEST(ToolImage, EveryPixelOfEveryRowReachesTheBytesAndTheFiles)
                 << "file row " << y;
 
         // A PNG decodes back to the same bytes, whichever filters its rows got.
-        EXPECT_EQ(DecodePngRows(EncodePng(rgba, s.width, s.height, 4), s.width, s.height, 4), rgba);
-        EXPECT_EQ(DecodePngRows(EncodePng(rgb, s.width, s.height, 3), s.width, s.height, 3), rgb);
+        EXPECT_EQ(AssetReader::ReadPng(EncodePng(rgba, s.width, s.height, 4)).pixels, rgba);
+        EXPECT_EQ(AssetReader::ReadPng(EncodePng(rgb, s.width, s.height, 3)).pixels, rgb);
     }
 }
 
