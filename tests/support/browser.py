@@ -20,6 +20,8 @@ import urllib.request
 import websocket
 from PIL import Image
 
+import waiting
+
 CHROMIUM = "/usr/bin/chromium"
 # As root Chromium runs only without its sandbox; the rest keeps it from the
 # network this machine does not have and from first-run work, and gives it
@@ -68,10 +70,8 @@ class Chromium:
         self.proc = subprocess.Popen([CHROMIUM] + FLAGS + list(flags) + [
             "--user-data-dir=" + self.profile, "--remote-debugging-port=0",
             "--window-size=%d,%d" % size, "about:blank"], stdout=self.log, stderr=self.log)
-        deadline = time.time() + 30
-        while not (os.path.exists(port_file) and open(port_file).read().count("\n") >= 1):
-            assert self.proc.poll() is None and time.time() < deadline, "Chromium did not start"
-            time.sleep(0.05)
+        waiting.until("Chromium to write its DevTools port", lambda: self._alive() and os.path.exists(port_file)
+                      and open(port_file).read().count("\n") >= 1, timeout=60)
         self.port = int(open(port_file).read().split()[0])
         pages = json.load(urllib.request.urlopen("http://127.0.0.1:%d/json/list" % self.port))
         page = [p for p in pages if p["type"] == "page"][0]
@@ -79,17 +79,18 @@ class Chromium:
         # The window is the viewport and a strip the browser keeps, told on
         # a page (the first blank one has a smaller strip).
         self.page.call("Page.navigate", url="data:text/html,")
-        deadline = time.time() + 30
-        while self.page.evaluate("document.readyState") != "complete":
-            assert time.time() < deadline, "Chromium shows no page"
-            time.sleep(0.05)
+        waiting.until("Chromium to show a page", lambda: self.page.evaluate("document.readyState"),
+                      lambda state: state == "complete")
         strip = self.page.evaluate("[outerWidth - innerWidth, outerHeight - innerHeight]")
         window = self.page.call("Browser.getWindowForTarget")["windowId"]
         self.page.call("Browser.setWindowBounds", windowId=window, bounds={
             "width": size[0] + strip[0], "height": size[1] + strip[1]})
-        while self.page.evaluate("[innerWidth, innerHeight]") != list(size):
-            assert time.time() < deadline, "the viewport is not %dx%d" % size
-            time.sleep(0.05)
+        waiting.until("the viewport to be %dx%d" % size, lambda: self.page.evaluate("[innerWidth, innerHeight]"),
+                      lambda viewport: viewport == list(size))
+
+    def _alive(self):
+        assert self.proc.poll() is None, "Chromium ended with %s" % self.proc.returncode
+        return True
 
     def quit(self):
         try:
@@ -215,17 +216,17 @@ class BrowserGame:
             page.call("Page.reload", ignoreCache=False)
         else:
             page.call("Page.navigate", url=self.url)
-        deadline = time.time() + timeout
-        while not page.evaluate("performance.getEntriesByName('tumblox-first-frame').length > 0"):
-            assert time.time() < deadline, "no frame drawn; the console:\n%s" % self.log()[-3000:]
-            time.sleep(0.1)
+        waiting.until("the first frame (the console below)", lambda: page.evaluate(
+            "performance.getEntriesByName('tumblox-first-frame').length > 0") or self.log(),
+                      lambda seen: seen is True, timeout=timeout, interval=0.1)
         return self
 
     def close(self):
         """Leaves the page, as a player closes the tab: the game saves at
         pagehide."""
         self.page.call("Page.navigate", url="about:blank")
-        time.sleep(0.3)
+        waiting.until("the page to be left", lambda: self.page.evaluate("location.href"),
+                      lambda href: href == "about:blank")
 
     def wait_exit(self, timeout=5.0):
         return 0
@@ -251,11 +252,9 @@ class BrowserGame:
         exceptions, and the browser's own error reports."""
         return ["%s: %s" % line for line in self.lines(("error", "exception", "browser-error", "assert"))]
 
-    def wait_for_log(self, text, timeout=10.0, count=1):
-        deadline = time.time() + timeout
-        while self.stdout().count(text) < count:
-            assert time.time() < deadline, "no %r in the console:\n%s" % (text, self.log()[-3000:])
-            time.sleep(0.05)
+    def wait_for_log(self, text, timeout=20.0, count=1):
+        waiting.until("%r %d times in the console" % (text, count), self.log,
+                      lambda log: self.stdout().count(text) >= count, timeout=timeout)
 
     def mesa_errors(self):
         return 0
@@ -270,19 +269,16 @@ class BrowserGame:
     def size(self):
         return tuple(self.canvas()[4:])
 
-    def wait_size(self, width, height, timeout=5.0):
-        deadline = time.time() + timeout
-        while self.size() != (width, height):
-            assert time.time() < deadline, "the canvas is %dx%d, not %dx%d" % (self.size() + (width, height))
-            time.sleep(0.05)
+    def wait_size(self, width, height, timeout=20.0):
+        waiting.until("the canvas to be %dx%d" % (width, height), self.size, lambda size: size == (width, height),
+                      timeout=timeout)
 
     def screen_size(self):
         """What full screen gives the canvas: the largest 16:10 box of the
         screen less whatever the browser keeps of it (headless Chromium
         keeps a strip)."""
-        deadline = time.time() + 5
-        while not self.page.evaluate("!!document.fullscreenElement") and time.time() < deadline:
-            time.sleep(0.05)
+        waiting.until("full screen", lambda: self.page.evaluate("!!document.fullscreenElement"), timeout=5,
+                      required=False)
         width, height, ratio = self.page.evaluate(
             "document.fullscreenElement ? [innerWidth, innerHeight, devicePixelRatio]"
             " : [screen.width, screen.height, devicePixelRatio]")
@@ -324,7 +320,7 @@ class BrowserGame:
         if self.phone:
             return self.tap(x, y)
         self.move(x, y)
-        time.sleep(0.03)
+        time.sleep(0.03)  # the pointer rests before it presses, as a player's does
         self._mouse("mousePressed", x, y, BUTTONS[button], 1)
         self._mouse("mouseReleased", x, y, BUTTONS[button], 1)
 
@@ -350,7 +346,7 @@ class BrowserGame:
                 self._key("keyDown", part)
             for part in reversed(parts):
                 self._key("keyUp", part)
-            time.sleep(0.04)
+            time.sleep(0.04)  # the pace of a player's keys
 
     def type(self, text):
         for char in text:

@@ -9,7 +9,6 @@ import os
 import subprocess
 import tempfile
 import threading
-import time
 
 import websocket
 
@@ -91,17 +90,16 @@ class Firefox(browser.Chromium):
             raise
 
     def _wait(self, port):
-        deadline = time.time() + 60
-        while True:
+        def listening():
             assert self.proc.poll() is None, "Firefox ended at its start:\n%s" % open(self.output).read()[-2000:]
             try:
                 # Firefox refuses a handshake that names an origin.
                 websocket.create_connection("ws://127.0.0.1:%d/session" % port, timeout=5,
                                             suppress_origin=True).close()
-                break
+                return True
             except (OSError, websocket.WebSocketException):
-                assert time.time() < deadline, "Firefox does not listen for WebDriver BiDi on port %d" % port
-                time.sleep(0.2)
+                return False
+        webdriver.poll("Firefox to listen for WebDriver BiDi on port %d" % port, listening)
         return port
 
 
@@ -122,7 +120,7 @@ class FirefoxGame(webdriver.WebDriverGame):
         assert self.canvas()[0] > 4, "no room left of the canvas for the focusing click"
         x, y = self.page.evaluate("[mozInnerScreenX + 2, mozInnerScreenY + innerHeight / 2]")
         subprocess.run(["xdotool", "mousemove", str(int(x)), str(int(y)), "click", "1"], check=True, timeout=10)
-        webdriver.poll("Firefox's page does not take the focus", lambda: self.page.evaluate("document.hasFocus()"))
+        webdriver.poll("Firefox's page to take the focus", lambda: self.page.evaluate("document.hasFocus()"))
 
     def errors(self):
         """The console's errors, and the WebGL warnings Firefox writes to

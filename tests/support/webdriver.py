@@ -11,6 +11,7 @@ import time
 from PIL import Image
 
 import browser
+import waiting
 
 # xdotool's key names, as WebDriver names the keys.
 KEYS = {
@@ -30,13 +31,7 @@ def free_port():
 
 def poll(what, test, timeout=60.0):
     """Waits for `test` to give a true value, and returns it."""
-    deadline = time.time() + timeout
-    while True:
-        value = test()
-        if value:
-            return value
-        assert time.time() < deadline, what
-        time.sleep(0.2)
+    return waiting.until(what, test, timeout=timeout, interval=0.2)
 
 
 def wrapped(expression):
@@ -53,11 +48,10 @@ class WebDriverGame(browser.BrowserGame):
         self.first = len(page.console)
         self.opened = time.time()
         page.navigate(self.url)
-        deadline = time.time() + timeout
-        while not page.evaluate("performance.getEntriesByName('tumblox-first-frame').length > 0"):
-            assert time.time() < deadline, "no frame drawn (the page shows %r); the console:\n%s" % (
-                page.evaluate("document.getElementById('status').textContent"), self.log()[-3000:])
-            time.sleep(0.1)
+        waiting.until("the first frame (the page's text and console below)", lambda: page.evaluate(
+            "performance.getEntriesByName('tumblox-first-frame').length > 0") or "%s\n%s" % (
+                page.evaluate("document.getElementById('status').textContent"), self.log()),
+                      lambda seen: seen is True, timeout=timeout, interval=0.1)
         return self
 
     def close(self):
@@ -95,4 +89,4 @@ class WebDriverGame(browser.BrowserGame):
             self.page.perform([{"type": "key", "id": "keyboard", "actions":
                                 [{"type": "keyDown", "value": part} for part in parts]
                                 + [{"type": "keyUp", "value": part} for part in reversed(parts)]}])
-            time.sleep(0.04)
+            time.sleep(0.04)  # the pace of a player's keys

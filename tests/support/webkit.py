@@ -148,14 +148,14 @@ class WebKit(browser.Chromium):
         # The session takes over MiniBrowser's first page, which the
         # inspector lists; a page made for the session it would not.
         listing = "http://127.0.0.1:%d/" % inspector
-        sockets = webdriver.poll("the inspector lists no page", lambda: self._alive() and re.findall(
+        sockets = webdriver.poll("the inspector to list a page", lambda: self._alive() and re.findall(
             r"'(/socket/\d+/\d+/WebPage)'", str(self._answers(listing))))
         ports = listening_ports(self.proc.pid) - {inspector}
         assert len(ports) == 1, "MiniBrowser listens on %s" % ports
         port = webdriver.free_port()
         self.driver = subprocess.Popen([DRIVER, "--port=%d" % port, "--target=127.0.0.1:%d" % ports.pop()],
                                        stdout=log, stderr=log)
-        webdriver.poll("WebKitWebDriver does not answer", lambda: self._alive() and self._answers(
+        webdriver.poll("WebKitWebDriver to answer", lambda: self._alive() and self._answers(
             "http://127.0.0.1:%d/status" % port))
         request = urllib.request.Request("http://127.0.0.1:%d/session" % port, method="POST",
                                          data=json.dumps({"capabilities": {"alwaysMatch": {
@@ -213,7 +213,7 @@ def first_visit(url, timeout=60.0):
             lines[:] = f.read().decode("utf-8", "replace").splitlines()
         return any("kept for offline play" in line for line in lines)
     try:
-        webdriver.poll("WebKit's first visit keeps no offline copy", kept, timeout)
+        webdriver.poll("WebKit's first visit to keep an offline copy", kept, timeout)
     except AssertionError as failure:
         raise AssertionError("%s; its console:\n%s" % (failure, "\n".join(lines[-30:])))
     finally:
