@@ -237,8 +237,8 @@ var LibraryKyWindow = {
     },
 
     // The input shows what the field holds, the caret at its cursor: the
-    // field decides what it takes (its limit, the characters it can draw),
-    // and the next change is read against it. Not while an input method
+    // field decides what it takes (the characters it can draw), and the
+    // next change is read against it. Not while an input method
     // composes, which a change of the value would break off.
     syncText: function() {
       var t = KyWindow.text;
