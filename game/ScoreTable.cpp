@@ -3,16 +3,13 @@
 #include "engine/core/Log.h"
 #include "game/Game.h"
 #include "platform/CalendarTime.h"
+#include "platform/DurableFile.h"
 #include "platform/FileLock.h"
 #include "platform/Storage.h"
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 ScoreTable ScoreTable::tables[SCORE_TABLES];
 char* ScoreTable::pendingEntry = nullptr;
@@ -181,117 +178,15 @@ void ReportSaveError(const char* name, int error)
     LogError("[ScoreTable::SaveAll] Could not save the score file '%s': %s.", name, std::strerror(error));
 }
 
-// The file a save must replace: a score file that is a symbolic link is
-// saved into the file it points to, so that the link stays a link. A chain
-// too long to follow is left for the open to report.
-std::string FollowLinks(const char* name)
-{
-    std::string path = name;
-    for (int hops = 0; hops < 40; ++hops)
-    {
-        struct stat status;
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            break;
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
-        if (length <= 0)
-            break;
-        target[length] = '\0';
-        const size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? std::string(target)
-                                                               : path.substr(0, slash + 1) + target;
-    }
-    return path;
-}
-
-// Writes all the bytes and flushes them to disk; 0 or the error.
-int WriteAndSync(int descriptor, const unsigned char buffer[SCORE_TABLE_BYTES])
-{
-    size_t written = 0;
-    while (written < static_cast<size_t>(SCORE_TABLE_BYTES))
-    {
-        const ssize_t n = write(descriptor, buffer + written, SCORE_TABLE_BYTES - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        written += static_cast<size_t>(n);
-    }
-    return fsync(descriptor) != 0 ? errno : 0;
-}
-
-// Makes a rename durable. Not every file system supports it, and the file
-// is complete either way, so a failure here is not reported.
-void SyncDirectoryOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    const std::string directoryName = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int directory = open(directoryName.c_str(), O_RDONLY | O_DIRECTORY);
-    if (directory < 0)
-        return;
-    fsync(directory);
-    close(directory);
-}
-
-// Where no file can be made beside the score file (a directory the player
-// cannot write), the file itself is rewritten in place, as long as it is
-// writable. It is not truncated first, so a write cut short leaves no empty
-// file; what follows the 512 bytes goes once they are written.
-int SaveInPlace(const std::string& path, const unsigned char buffer[SCORE_TABLE_BYTES])
-{
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT, 0666);
-    if (file < 0)
-        return errno;
-    int error = WriteAndSync(file, buffer);
-    if (!error && ftruncate(file, SCORE_TABLE_BYTES) != 0)
-        error = errno;
-    if (close(file) != 0 && !error)
-        error = errno;
-    return error;
-}
-
-// Writes the bytes to "<file>.tmp" beside the file at path (the score file
-// name, or the file its link points to), with the file's permission bits,
-// flushes them to disk and renames the temporary file over the old one, so
-// that the old file stays whole until the new one is complete. A writer
-// without the file's lock takes a temporary file of its own, so as not to
-// write into the one of the writer that has it. Falls back to a save in
-// place where the temporary file is refused; only when both fail is the old
-// file kept and the error logged.
+// Saves the bytes durably (platform/DurableFile.h) into the file at path,
+// the score file or the file its link points to; only when that fails is
+// the old file kept and the error logged.
 bool SaveFile(const char* name, const std::string& path, bool locked, const unsigned char buffer[SCORE_TABLE_BYTES])
 {
-    const std::string temporary = locked ? path + ".tmp" : path + "." + std::to_string(getpid()) + ".tmp";
-    struct stat old;
-    const bool exists = stat(path.c_str(), &old) == 0;
-    const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0666);
-    if (file < 0)
-    {
-        // When the file cannot be written in place either, the directory's
-        // refusal is the cause reported.
-        const int refused = errno;
-        if ((refused == EACCES || refused == EROFS || refused == EPERM) && SaveInPlace(path, buffer) == 0)
-            return true;
-        ReportSaveError(name, refused);
-        return false;
-    }
-    int error = 0;
-    if (exists && fchmod(file, old.st_mode & 07777) != 0)
-        error = errno;
-    if (!error)
-        error = WriteAndSync(file, buffer);
-    if (close(file) != 0 && !error)
-        error = errno;
-    errno = 0;
-    if (!error && ScoreTable::renameFile(temporary.c_str(), path.c_str()) != 0)
-        error = errno ? errno : EIO;
+    const int error = KyDurableFile_Write(path, buffer, SCORE_TABLE_BYTES, locked, ScoreTable::renameFile);
     if (error)
-    {
-        std::remove(temporary.c_str());
         ReportSaveError(name, error);
-        return false;
-    }
-    SyncDirectoryOf(path);
-    return true;
+    return error == 0;
 }
 } // namespace
 
@@ -366,7 +261,7 @@ void SaveFiles()
     for (int t = 0; t < SCORE_TABLES; ++t)
     {
         const char* name = ScoreTable::fileNames[t];
-        const std::string path = FollowLinks(name);
+        const std::string path = KyDurableFile_FollowLinks(name);
         KyFileLock lock;
         const bool locked = KyFileLock_Acquire(path.c_str(), ScoreTable::LOCK_WAIT_SECONDS, lock);
         if (!locked && errno == EWOULDBLOCK)
