@@ -1,5 +1,6 @@
 #include "game/ScoreTable.h"
 
+#include "engine/core/LittleEndian.h"
 #include "engine/core/Log.h"
 #include "game/Game.h"
 #include "platform/CalendarTime.h"
@@ -44,34 +45,6 @@ struct CrcTable
 };
 const CrcTable crcTable;
 
-void Put32(unsigned char* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32_t Get32(const unsigned char* p)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(p[i]) << (8 * i);
-    return v;
-}
-
-void Put64(unsigned char* p, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint64_t Get64(const unsigned char* p)
-{
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i)
-        v |= static_cast<uint64_t>(p[i]) << (8 * i);
-    return v;
-}
-
 void WriteTitle(ScoreTable& table, const char* title)
 {
     // Only the title's characters and its zero; the rest of the field stays.
@@ -96,8 +69,8 @@ bool ReadFile(const char* name, unsigned char buffer[SCORE_TABLE_BYTES])
 
 bool IsValid(const unsigned char buffer[SCORE_TABLE_BYTES])
 {
-    return ScoreTable::Checksum(buffer, SCORE_CHECKED_BYTES) == Get32(buffer + CHECKSUM_OFFSET) &&
-           Get32(buffer + RESERVED_OFFSET) == 0;
+    return ScoreTable::Checksum(buffer, SCORE_CHECKED_BYTES) == ReadLE32(buffer + CHECKSUM_OFFSET) &&
+           ReadLE32(buffer + RESERVED_OFFSET) == 0;
 }
 
 void DecodeValid(const unsigned char buffer[SCORE_TABLE_BYTES], ScoreTable& table)
@@ -213,12 +186,12 @@ void ScoreTable::Encode(const ScoreTable& table, unsigned char out[SCORE_TABLE_B
         const ScoreEntry& entry = table.entries[i];
         unsigned char* p = out + ENTRIES_OFFSET + ENTRY_BYTES * i;
         std::memcpy(p, entry.name, SCORE_NAME_SIZE);
-        Put32(p + 24, static_cast<uint32_t>(entry.score));
-        Put32(p + 28, entry.padding);
-        Put64(p + 32, static_cast<uint64_t>(entry.time));
+        WriteLE32(p + 24, static_cast<uint32_t>(entry.score));
+        WriteLE32(p + 28, entry.padding);
+        WriteLE64(p + 32, static_cast<uint64_t>(entry.time));
     }
-    Put32(out + CHECKSUM_OFFSET, table.checksum);
-    Put32(out + RESERVED_OFFSET, table.reserved);
+    WriteLE32(out + CHECKSUM_OFFSET, table.checksum);
+    WriteLE32(out + RESERVED_OFFSET, table.reserved);
 }
 
 void ScoreTable::Decode(const unsigned char in[SCORE_TABLE_BYTES], ScoreTable& table)
@@ -229,12 +202,12 @@ void ScoreTable::Decode(const unsigned char in[SCORE_TABLE_BYTES], ScoreTable& t
         ScoreEntry& entry = table.entries[i];
         const unsigned char* p = in + ENTRIES_OFFSET + ENTRY_BYTES * i;
         std::memcpy(entry.name, p, SCORE_NAME_SIZE);
-        entry.score = static_cast<int32_t>(Get32(p + 24));
-        entry.padding = Get32(p + 28);
-        entry.time = static_cast<int64_t>(Get64(p + 32));
+        entry.score = static_cast<int32_t>(ReadLE32(p + 24));
+        entry.padding = ReadLE32(p + 28);
+        entry.time = static_cast<int64_t>(ReadLE64(p + 32));
     }
-    table.checksum = Get32(in + CHECKSUM_OFFSET);
-    table.reserved = Get32(in + RESERVED_OFFSET);
+    table.checksum = ReadLE32(in + CHECKSUM_OFFSET);
+    table.reserved = ReadLE32(in + RESERVED_OFFSET);
 }
 
 namespace

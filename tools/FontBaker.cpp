@@ -1,5 +1,7 @@
 #include "tools/FontBaker.h"
 
+#include "engine/core/LittleEndian.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -69,12 +71,6 @@ int InkColumn(const GlyphBitmap& glyph, int cellWidth)
     if (glyph.width >= cellWidth)
         return (cellWidth - glyph.width) / 2;
     return std::clamp(glyph.left, 0, cellWidth - glyph.width);
-}
-
-void PutLittleEndian32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }
 
 } // namespace
@@ -201,15 +197,15 @@ std::vector<uint8_t> EncodeKyf(const BakedFont& font)
 {
     std::vector<uint8_t> out = {'K', 'y', 'F', 'o'};
     out.reserve(4368 + font.atlas.size());
-    PutLittleEndian32(out, static_cast<uint32_t>(font.lineHeight));
-    PutLittleEndian32(out, static_cast<uint32_t>(font.atlasWidth));
-    PutLittleEndian32(out, static_cast<uint32_t>(font.atlasHeight));
+    AppendLE32(out, static_cast<uint32_t>(font.lineHeight));
+    AppendLE32(out, static_cast<uint32_t>(font.atlasWidth));
+    AppendLE32(out, static_cast<uint32_t>(font.atlasHeight));
     out.insert(out.end(), font.advance, font.advance + 256);
     for (int c = 0; c < 256; ++c)
         for (int i = 0; i < 4; ++i) {
             uint32_t bits;
             std::memcpy(&bits, &font.texCoords[c][i], 4);
-            PutLittleEndian32(out, bits);
+            AppendLE32(out, bits);
         }
     out.insert(out.end(), font.atlas.begin(), font.atlas.end());
     return out;
