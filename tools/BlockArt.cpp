@@ -1,6 +1,7 @@
 #include "tools/BlockArt.h"
 
 #include "tools/Sdf.h"
+#include "tools/Supersample.h"
 
 #include <algorithm>
 #include <cmath>
@@ -161,33 +162,17 @@ Image PaintBlock(int index, int size)
 {
     const BlockStyle& style = GetBlockStyle(index);
     Image tile(size, size, {0, 0, 0, 0});
-    const float step = 1.0f / subSamples;
     // The art is drawn in tile texels; other sizes sample it more or less
     // densely. At blockSize the scale is exactly 1, so the game's tiles are
     // unchanged by it.
     const float scale = static_cast<float>(blockSize) / size;
-    for (int ty = 0; ty < size; ++ty)
-        for (int tx = 0; tx < size; ++tx) {
-            float r = 0, g = 0, b = 0;
-            int covered = 0;
-            for (int sy = 0; sy < subSamples; ++sy)
-                for (int sx = 0; sx < subSamples; ++sx) {
-                    float x = (tx + (sx + 0.5f) * step) * scale;
-                    float y = (ty + (sy + 0.5f) * step) * scale;
-                    float d = BodyDistance(x, y);
-                    if (d > 0.0f)
-                        continue;
-                    Colour c = ApplyEmblem(style, x, y, ShadeBody(style, x, y, d));
-                    r += c.r;
-                    g += c.g;
-                    b += c.b;
-                    ++covered;
-                }
-            if (covered == 0)
-                continue;
-            float n = static_cast<float>(covered);
-            tile.At(tx, ty) = {r / n, g / n, b / n, n / (subSamples * subSamples)};
-        }
+    Supersample(tile, subSamples, scale, [&style](float x, float y, Colour& c) {
+        const float d = BodyDistance(x, y);
+        if (d > 0.0f)
+            return false;
+        c = ApplyEmblem(style, x, y, ShadeBody(style, x, y, d));
+        return true;
+    });
     tile.BleedColour(2);
     return tile;
 }

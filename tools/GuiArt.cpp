@@ -1,6 +1,7 @@
 #include "tools/GuiArt.h"
 
 #include "tools/Sdf.h"
+#include "tools/Supersample.h"
 
 #include <cmath>
 
@@ -76,32 +77,19 @@ Image PaintGuiFace(GuiFace face)
     FaceStyle style = StyleOf(face);
     Image image(guiWidth, guiHeight, {0, 0, 0, 0});
     const float hx = guiWidth * 0.5f - 0.5f, hy = guiHeight * 0.5f - 0.5f;
-    const float step = 1.0f / subSamples;
+    Supersample(image, subSamples, 1.0f, [&style, hx, hy](float x, float y, Colour& c) {
+        const float d = SdfRoundedBox(x - guiWidth * 0.5f, y - guiHeight * 0.5f, hx, hy, cornerRadius);
+        if (d > 0.0f)
+            return false;
+        c = ShadeFace(style, y, d);
+        return true;
+    });
+    // The GUI blends with a constant alpha, so a texel is either shown whole
+    // or thrown away by the alpha test: the outline is cut where the shape
+    // covers half the texel.
     for (int ty = 0; ty < guiHeight; ++ty)
-        for (int tx = 0; tx < guiWidth; ++tx) {
-            float r = 0, g = 0, b = 0;
-            int covered = 0;
-            for (int sy = 0; sy < subSamples; ++sy)
-                for (int sx = 0; sx < subSamples; ++sx) {
-                    float x = tx + (sx + 0.5f) * step, y = ty + (sy + 0.5f) * step;
-                    float d = SdfRoundedBox(x - guiWidth * 0.5f, y - guiHeight * 0.5f, hx, hy, cornerRadius);
-                    if (d > 0.0f)
-                        continue;
-                    Colour c = ShadeFace(style, y, d);
-                    r += c.r;
-                    g += c.g;
-                    b += c.b;
-                    ++covered;
-                }
-            if (covered == 0)
-                continue;
-            float n = static_cast<float>(covered);
-            float coverage = n / (subSamples * subSamples);
-            // The GUI blends with a constant alpha, so a texel is either
-            // shown whole or thrown away by the alpha test: the outline is
-            // cut where the shape covers half the texel.
-            image.At(tx, ty) = {r / n, g / n, b / n, coverage >= 0.5f ? 1.0f : 0.0f};
-        }
+        for (int tx = 0; tx < guiWidth; ++tx)
+            image.At(tx, ty).a = image.At(tx, ty).a >= 0.5f ? 1.0f : 0.0f;
     image.BleedColour(2);
     return image;
 }
