@@ -3,6 +3,7 @@
 // touching the test runner: every score file left on disk must be the whole
 // old one or the whole new one, and a failed save must be logged.
 #include "game/ScoreTable.h"
+#include "tests/support/ScratchDir.h"
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -129,17 +130,11 @@ class SaveFaults : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tumblox-save-faults-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
+        ASSERT_FALSE(scratch.path.empty());
+        directory = scratch.path;
         files = directory / "files";
         fs::create_directory(files);
         log = directory / "child.log";
-    }
-    void TearDown() override
-    {
-        chmod(files.c_str(), 0700);
-        fs::remove_all(directory);
     }
     // Writes generation g of all four files in a child.
     void SaveGeneration(int generation)
@@ -153,6 +148,7 @@ protected:
                   0)
             << ReadText(log);
     }
+    ScratchDir scratch{"tumblox-save-faults"};
     fs::path directory;
     fs::path files;
     fs::path log;

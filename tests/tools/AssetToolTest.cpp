@@ -1,6 +1,7 @@
 // The asset tool as the build runs it: byte-identical output, every file
 // decoding to the picture the tool drew, clear failures that leave earlier
 // files alone, and a valid contact sheet.
+#include "tests/support/ScratchDir.h"
 #include "tests/tools/AssetReader.h"
 #include "tools/BlockArt.h"
 #include "tools/ContactSheet.h"
@@ -40,24 +41,6 @@ std::vector<std::string> AssetNames()
     names.push_back("Zived Udozo.LICENSE");
     return names;
 }
-
-class TempDir
-{
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/tumblox_assets_testXXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    std::string path;
-};
 
 std::string Quote(const std::string& s)
 {
@@ -114,7 +97,7 @@ std::string Differences(const std::vector<uint8_t>& decoded, const std::vector<u
 
 TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     std::string errors;
     ASSERT_EQ(RunTool("--out " + Quote(out.path) + " --icons " + Quote(out.path + "/icons") + " --contact-sheet " +
                           Quote(out.path + "/sheet.png"),
@@ -153,7 +136,7 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
 
 TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 {
-    TempDir first, second, scratch;
+    ScratchDir first, second, scratch;
     ASSERT_FALSE(first.path.empty());
     std::string errors;
     ASSERT_EQ(RunTool("--out " + Quote(first.path), &errors, scratch.path + "/err"), 0) << errors;
@@ -176,7 +159,7 @@ TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 
 TEST(AssetTool, MissingFontFailsClearlyAndLeavesEarlierFilesAlone)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     fs::create_directories(out.path + "/textures");
     const std::string earlier = out.path + "/textures/block01.kyt";
     {
@@ -197,7 +180,7 @@ TEST(AssetTool, MissingFontFailsClearlyAndLeavesEarlierFilesAlone)
 
 TEST(AssetTool, UnreadableOrTruncatedFontFailsWithoutWritingAnything)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     // Not a font at all.
     const std::string text = scratch.path + "/text.ttf";
     {
@@ -233,7 +216,7 @@ TEST(AssetTool, FontWithoutAnIso88591GlyphIsRefused)
     const char* const math = "/usr/share/fonts/truetype/dejavu/DejaVuMathTeXGyre.ttf";
     if (!fs::exists(math))
         GTEST_SKIP() << math << " is not installed";
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     std::string errors;
     EXPECT_NE(RunTool("--out " + Quote(out.path) + " --font " + Quote(math), &errors, scratch.path + "/err"), 0);
     EXPECT_NE(errors.find("no glyph for U+00AD"), std::string::npos) << errors;
@@ -242,7 +225,7 @@ TEST(AssetTool, FontWithoutAnIso88591GlyphIsRefused)
 
 TEST(AssetTool, BadArgumentsAreRefused)
 {
-    TempDir scratch;
+    ScratchDir scratch;
     std::string errors;
     EXPECT_EQ(RunTool("", &errors, scratch.path + "/err"), 2);
     EXPECT_NE(errors.find("usage:"), std::string::npos);
@@ -252,7 +235,7 @@ TEST(AssetTool, BadArgumentsAreRefused)
 
 TEST(AssetTool, ContactSheetIsAWellFormedPng)
 {
-    TempDir scratch;
+    ScratchDir scratch;
     std::string errors;
     const std::string sheet = scratch.path + "/sheet.png";
     ASSERT_EQ(RunTool("--contact-sheet " + Quote(sheet), &errors, scratch.path + "/err"), 0) << errors;
