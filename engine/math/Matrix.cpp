@@ -106,12 +106,14 @@ Matrix4x4& Matrix4x4::LookAt(Matrix4x4& out, const Vector3& position, const Vect
     translation.m[13] = back.y;
     translation.m[14] = back.z;
 
+    // clang-format off
     const Matrix4x4 rotation = {{
         xAxis.x, yAxis.x, zAxis.x, 0.0f,
         xAxis.y, yAxis.y, zAxis.y, 0.0f,
         xAxis.z, yAxis.z, zAxis.z, 0.0f,
         0.0f, 0.0f, 0.0f, 1.0f,
     }};
+    // clang-format on
     return Multiply(out, translation, rotation);
 }
 
