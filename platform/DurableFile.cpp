@@ -68,8 +68,8 @@ std::string KyDurableFile_FollowLinks(const char* name)
             break;
         target[length] = '\0';
         const size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? std::string(target)
-                                                               : path.substr(0, slash + 1) + target;
+        path =
+            target[0] == '/' || slash == std::string::npos ? std::string(target) : path.substr(0, slash + 1) + target;
     }
     return path;
 }

@@ -92,8 +92,8 @@ int Recreate(int& failures)
     quadVertexBuffer = 0;
     MakeQuad();
     using KyE::Graphic::Effect::RecreateProgram;
-    return RecreateProgram(textureProgram, LookUpTextureUniforms, failures)
-           + RecreateProgram(colourProgram, LookUpColourUniforms, failures);
+    return RecreateProgram(textureProgram, LookUpTextureUniforms, failures) +
+           RecreateProgram(colourProgram, LookUpColourUniforms, failures);
 }
 
 void Shutdown()

@@ -255,15 +255,14 @@ uint32_t Font::CountLines(const char* text, int maxWidth) const
     return count;
 }
 
-void Font::DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth,
-                    int flags) const
+void Font::DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth, int flags) const
 {
     const bool culling = RenderState::cullFace;
     if (culling)
         RenderState::SetCullFace(false);
 
-    if (text != nullptr && text[0] != 0 && texture != nullptr && textProgram != nullptr && textProgram->program != 0
-        && lineHeight > 0)
+    if (text != nullptr && text[0] != 0 && texture != nullptr && textProgram != nullptr && textProgram->program != 0 &&
+        lineHeight > 0)
     {
         int x0 = 0;
         if (flags & CENTRE_HORIZONTAL)

@@ -62,11 +62,16 @@ int TgaFormatOfDepth(int pixelDepth)
 {
     switch (pixelDepth)
     {
-    case 8: return FORMAT_R8;
-    case 16: return FORMAT_RG8;
-    case 24: return FORMAT_RGB8;
-    case 32: return FORMAT_RGBA8;
-    default: return -1;
+    case 8:
+        return FORMAT_R8;
+    case 16:
+        return FORMAT_RG8;
+    case 24:
+        return FORMAT_RGB8;
+    case 32:
+        return FORMAT_RGBA8;
+    default:
+        return -1;
     }
 }
 
@@ -337,8 +342,7 @@ bool LoadBMP(KyFile& file, RawTexture& rawTexture, const char* fileName)
     }
     if (height < 0)
     {
-        LogError("[LoadBMP] '%s' stores its rows top-down (negative height); only bottom-up files are read.",
-                 fileName);
+        LogError("[LoadBMP] '%s' stores its rows top-down (negative height); only bottom-up files are read.", fileName);
         return false;
     }
     if (width <= 0 || height == 0)
