@@ -24,7 +24,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char* const defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const fontFileName = "Zived Udozo.kyf";
@@ -37,19 +38,22 @@ bool MakeDirectories(const std::string& path)
         return true;
     std::string partial;
     size_t pos = 0;
-    while (pos != std::string::npos) {
+    while (pos != std::string::npos)
+    {
         pos = path.find('/', pos + 1);
         partial = path.substr(0, pos);
         if (partial.empty() || partial == "/")
             continue;
-        if (mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+        if (mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
+        {
             std::fprintf(stderr, "tumblox_assets: cannot create directory '%s': %s\n", partial.c_str(),
                          std::strerror(errno));
             return false;
         }
     }
     struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    {
         std::fprintf(stderr, "tumblox_assets: '%s' is not a directory\n", path.c_str());
         return false;
     }
@@ -66,7 +70,8 @@ bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes)
     if (slash != std::string::npos && !MakeDirectories(path.substr(0, slash)))
         return false;
     const int error = KyDurableFile_Write(path, bytes.data(), bytes.size(), false, std::rename);
-    if (error) {
+    if (error)
+    {
         std::fprintf(stderr, "tumblox_assets: cannot write '%s': %s\n", path.c_str(), std::strerror(error));
         return false;
     }
@@ -94,13 +99,16 @@ void PrintUsage(FILE* to)
 
 bool ParseOptions(int argc, char** argv, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
+    {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--help" || arg == "-h")
+        {
             PrintUsage(stdout);
             return false;
         }
-        if (i + 1 >= argc) {
+        if (i + 1 >= argc)
+        {
             std::fprintf(stderr, "tumblox_assets: '%s' needs a value, or is unknown\n", arg.c_str());
             PrintUsage(stderr);
             return false;
@@ -114,13 +122,15 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.contactSheet = value;
         else if (arg == "--icons")
             options.iconDir = value;
-        else {
+        else
+        {
             std::fprintf(stderr, "tumblox_assets: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
             return false;
         }
     }
-    if (options.outDir.empty() && options.contactSheet.empty() && options.iconDir.empty()) {
+    if (options.outDir.empty() && options.contactSheet.empty() && options.iconDir.empty())
+    {
         std::fprintf(stderr, "tumblox_assets: nothing to do: give --out, --contact-sheet and/or --icons\n");
         PrintUsage(stderr);
         return false;
@@ -155,8 +165,10 @@ int main(int argc, char** argv)
                                 PaintGuiFace(GuiFace::ButtonDown), PaintGuiFace(GuiFace::Edit)};
 
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-    if (!options.outDir.empty()) {
-        for (int i = 0; i < blockCount; ++i) {
+    if (!options.outDir.empty())
+    {
+        for (int i = 0; i < blockCount; ++i)
+        {
             char name[32];
             std::snprintf(name, sizeof name, "textures/block%02d.kyt", i + 1);
             files.emplace_back(name, EncodeKyt(blocks[i]));
@@ -171,10 +183,12 @@ int main(int argc, char** argv)
         for (auto& file : files)
             file.first = JoinPath(options.outDir, file.first);
     }
-    if (!options.contactSheet.empty()) {
+    if (!options.contactSheet.empty())
+    {
         Image sheet = PaintContactSheet(blocks, faces, font);
         std::vector<uint8_t> png = EncodePng(sheet.ToRGB8(), sheet.Width(), sheet.Height(), 3);
-        if (png.empty()) {
+        if (png.empty())
+        {
             std::fprintf(stderr, "tumblox_assets: cannot compress the contact sheet\n");
             return 1;
         }

@@ -6,17 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const BlockStyle styles[blockCount] = {
-    {0xD55E00, Emblem::Heart, "vermilion"},
-    {0x56B4E9, Emblem::Dot, "sky blue"},
-    {0xF0E442, Emblem::Star, "yellow"},
-    {0x009E73, Emblem::Triangle, "bluish green"},
-    {0x0072B2, Emblem::Diamond, "blue"},
-    {0xCC79A7, Emblem::Cross, "reddish purple"},
-    {0xE69F00, Emblem::Square, "orange"},
-    {0xC0C4D0, Emblem::Ring, "silver"},
+    {0xD55E00, Emblem::Heart, "vermilion"}, {0x56B4E9, Emblem::Dot, "sky blue"},
+    {0xF0E442, Emblem::Star, "yellow"},     {0x009E73, Emblem::Triangle, "bluish green"},
+    {0x0072B2, Emblem::Diamond, "blue"},    {0xCC79A7, Emblem::Cross, "reddish purple"},
+    {0xE69F00, Emblem::Square, "orange"},   {0xC0C4D0, Emblem::Ring, "silver"},
 };
 
 // Tile geometry in texels. The tile keeps a thin empty margin so that
@@ -54,7 +51,6 @@ float Luminance(const Colour& c)
     return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
 }
 
-// The shaded colour of one sample point inside the body.
 Colour ShadeBody(const BlockStyle& style, float x, float y, float d)
 {
     Colour base = ColourFromHex(style.colour);
@@ -104,7 +100,8 @@ Colour ApplyEmblem(const BlockStyle& style, float x, float y, const Colour& body
     // kind of colour vision sees.
     bool engraved = Luminance(base) > 0.7f;
     Colour c = body;
-    if (engraved) {
+    if (engraved)
+    {
         // Engraving: the lower-right inner edge catches the light.
         float lit = EmblemDistance(style.emblem, ex + 1.2f, ey + 1.2f);
         Colour deep = ScaleColour(base, 0.36f);
@@ -113,7 +110,9 @@ Colour ApplyEmblem(const BlockStyle& style, float x, float y, const Colour& body
         float edge = (1.0f - SmoothStep(-0.5f, 0.5f, -lit)) * inside;
         Colour carved = MixColour(deep, glint, edge * 0.8f);
         c = MixColour(c, carved, inside);
-    } else {
+    }
+    else
+    {
         // Inlay with a soft shadow cast to the lower right.
         float shadow = EmblemDistance(style.emblem, ex - 1.3f, ey - 1.6f);
         float shade = 0.5f * (1.0f - SmoothStep(-0.8f, 1.6f, shadow));
@@ -140,15 +139,24 @@ const BlockStyle& GetBlockStyle(int index)
 float EmblemDistance(Emblem emblem, float x, float y)
 {
     // About 26-30 texels across: about 21 pixels on a 49-pixel block.
-    switch (emblem) {
-    case Emblem::Heart: return SdfHeart(x, y + 0.5f, 14.0f);
-    case Emblem::Dot: return SdfCircle(x, y, 10.5f);
-    case Emblem::Star: return SdfStar(x, y + 1.0f, 17.5f, 0.47f) - 0.5f;
-    case Emblem::Triangle: return SdfTriangle(x, y - 2.5f, 18.0f, 2.0f);
-    case Emblem::Diamond: return SdfDiamond(x, y, 16.5f, 2.0f);
-    case Emblem::Cross: return SdfCross(x, y, 15.0f, 4.8f, 1.5f);
-    case Emblem::Square: return SdfRoundedBox(x, y, 12.0f, 12.0f, 2.5f);
-    case Emblem::Ring: return std::fabs(SdfCircle(x, y, 11.5f)) - 3.8f;
+    switch (emblem)
+    {
+    case Emblem::Heart:
+        return SdfHeart(x, y + 0.5f, 14.0f);
+    case Emblem::Dot:
+        return SdfCircle(x, y, 10.5f);
+    case Emblem::Star:
+        return SdfStar(x, y + 1.0f, 17.5f, 0.47f) - 0.5f;
+    case Emblem::Triangle:
+        return SdfTriangle(x, y - 2.5f, 18.0f, 2.0f);
+    case Emblem::Diamond:
+        return SdfDiamond(x, y, 16.5f, 2.0f);
+    case Emblem::Cross:
+        return SdfCross(x, y, 15.0f, 4.8f, 1.5f);
+    case Emblem::Square:
+        return SdfRoundedBox(x, y, 12.0f, 12.0f, 2.5f);
+    case Emblem::Ring:
+        return std::fabs(SdfCircle(x, y, 11.5f)) - 3.8f;
     }
     return 1e9f;
 }

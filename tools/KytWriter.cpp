@@ -10,9 +10,9 @@ std::vector<uint8_t> EncodeKyt(const Image& image)
     AppendLE16(out, layoutRGBA * 256 + kindUnsignedNormalised);
     AppendLE16(out, static_cast<unsigned>(image.Width()));
     AppendLE16(out, static_cast<unsigned>(image.Height()));
-    AppendLE16(out, 1); // depth
+    AppendLE16(out, 1);                  // depth
     out.insert(out.end(), {0, 0, 0, 0}); // no-data flag clear: the level follows
-    AppendLE16(out, 1); // one level; the loader has OpenGL build the rest
+    AppendLE16(out, 1);                  // one level; the loader has OpenGL build the rest
     AppendLE16(out, size8Bits);
     out.insert(out.end(), 8, 0); // reserved
 
