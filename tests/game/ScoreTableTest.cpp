@@ -75,10 +75,7 @@ protected:
             b[at + i] = static_cast<unsigned char>(v >> (8 * i));
     }
 
-    static void Seal(Bytes& b)
-    {
-        PutLe32(b, 504, ScoreTable::Checksum(b.data(), 504));
-    }
+    static void Seal(Bytes& b) { PutLe32(b, 504, ScoreTable::Checksum(b.data(), 504)); }
 
     static bool IsEmptyTable(int t)
     {

@@ -18,8 +18,7 @@ std::string MakeDirectory(const char* name)
 }
 } // namespace
 
-ScratchDir::ScratchDir(const char* name)
-    : path(MakeDirectory(name))
+ScratchDir::ScratchDir(const char* name) : path(MakeDirectory(name))
 {
 }
 

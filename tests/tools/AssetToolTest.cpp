@@ -21,7 +21,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const std::string buildDir = TUMBLOX_BINARY_DIR;
 const std::string tool = buildDir + "/tumblox_assets";
@@ -30,7 +31,8 @@ const char* const dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 std::vector<std::string> AssetNames()
 {
     std::vector<std::string> names;
-    for (int i = 1; i <= 8; ++i) {
+    for (int i = 1; i <= 8; ++i)
+    {
         char name[32];
         std::snprintf(name, sizeof name, "textures/block%02d.kyt", i);
         names.push_back(name);
@@ -72,7 +74,8 @@ std::vector<std::string> FilesUnder(const std::string& dir)
 uint32_t Crc32(const uint8_t* data, size_t length)
 {
     uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < length; ++i)
+    {
         crc ^= data[i];
         for (int k = 0; k < 8; ++k)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
@@ -105,7 +108,8 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
               0)
         << errors;
     std::vector<Image> blocks, faces;
-    for (int i = 0; i < blockCount + 4; ++i) {
+    for (int i = 0; i < blockCount + 4; ++i)
+    {
         const std::string name = AssetNames()[i];
         const AssetReader::Kyt kyt = AssetReader::ReadKyt(out.path + "/" + name);
         std::vector<uint8_t> picture; // the texels top row first, as drawn
@@ -125,7 +129,8 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
     EXPECT_EQ(Differences(kyf.atlas, font.atlas), "") << "the atlas";
 
     bool ok;
-    for (int size : iconSizes) {
+    for (int size : iconSizes)
+    {
         const std::string name = "/icons/" + std::to_string(size) + "x" + std::to_string(size) + "/tumblox.png";
         const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + name, &ok));
         EXPECT_EQ(Differences(png.pixels, PaintIcon(size).ToRGBA8()), "") << name << " " << png.problem;
@@ -145,7 +150,8 @@ TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
     std::vector<std::string> expected = AssetNames();
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FilesUnder(first.path), expected) << "exactly the assets, no temporary files left";
-    for (const std::string& name : expected) {
+    for (const std::string& name : expected)
+    {
         bool ok1, ok2, ok3;
         std::vector<uint8_t> a = AssetReader::ReadWholeFile(first.path + "/" + name, &ok1);
         std::vector<uint8_t> b = AssetReader::ReadWholeFile(second.path + "/" + name, &ok2);
@@ -247,12 +253,14 @@ TEST(AssetTool, ContactSheetIsAWellFormedPng)
     ASSERT_TRUE(std::equal(signature, signature + 8, png.begin()));
     size_t pos = 8;
     std::vector<std::string> chunks;
-    while (pos + 12 <= png.size()) {
+    while (pos + 12 <= png.size())
+    {
         uint32_t length = AssetReader::GetBigEndian32(&png[pos]);
         ASSERT_LE(pos + 12 + length, png.size());
         std::string type(png.begin() + pos + 4, png.begin() + pos + 8);
         EXPECT_EQ(AssetReader::GetBigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
-        if (type == "IHDR") {
+        if (type == "IHDR")
+        {
             EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 8]), 960u);
             EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 12]), 600u);
             EXPECT_EQ(png[pos + 16], 8);

@@ -15,7 +15,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const std::string buildDir = TUMBLOX_BINARY_DIR;
 const std::string tool = buildDir + "/tumblox_assets";
@@ -45,7 +46,7 @@ TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
     std::string errors;
     // The font is not read for the icons alone, so a missing one is no error.
     ASSERT_EQ(RunIconTool("--icons '" + scratch.path + "/icons' --font /nonexistent/font.ttf", scratch.path + "/err",
-                  &errors),
+                          &errors),
               0)
         << errors;
     int files = 0;
@@ -53,7 +54,8 @@ TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
         files += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, 6);
     const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (int size : sizes) {
+    for (int size : sizes)
+    {
         bool ok = false;
         std::vector<uint8_t> png = AssetReader::ReadWholeFile(scratch.path + "/icons/" + IconName(size), &ok);
         ASSERT_TRUE(ok) << IconName(size);
