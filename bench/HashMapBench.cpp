@@ -49,11 +49,19 @@ void InsertWithGrowth(benchmark::State& state)
 BENCHMARK(InsertWithGrowth)->Arg(1000)->Arg(20000);
 
 // The names the game's registry actually holds, against the standard map.
-const char* const REGISTRY_KEYS[] = {
-    "Zived Udozo.kyf", "textures/KyMinGUI_Button.kyt", "textures/KyMinGUI_Button_H.kyt",
-    "textures/KyMinGUI_Button_D.kyt", "textures/KyMinGUI_Edit.kyt", "textures/block01.kyt", "textures/block02.kyt",
-    "textures/block03.kyt", "textures/block04.kyt", "textures/block05.kyt", "textures/block06.kyt",
-    "textures/block07.kyt", "textures/block08.kyt"};
+const char* const REGISTRY_KEYS[] = {"Zived Udozo.kyf",
+                                     "textures/KyMinGUI_Button.kyt",
+                                     "textures/KyMinGUI_Button_H.kyt",
+                                     "textures/KyMinGUI_Button_D.kyt",
+                                     "textures/KyMinGUI_Edit.kyt",
+                                     "textures/block01.kyt",
+                                     "textures/block02.kyt",
+                                     "textures/block03.kyt",
+                                     "textures/block04.kyt",
+                                     "textures/block05.kyt",
+                                     "textures/block06.kyt",
+                                     "textures/block07.kyt",
+                                     "textures/block08.kyt"};
 constexpr size_t KEY_COUNT = sizeof(REGISTRY_KEYS) / sizeof(REGISTRY_KEYS[0]);
 
 void RegistrySearch(benchmark::State& state)

@@ -33,13 +33,6 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/tumblox-launcher DESTINATION bin 
   COMPONENT tree)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/packaging/tumblox-launcher DESTINATION games RENAME tumblox
   COMPONENT debian EXCLUDE_FROM_ALL)
-set(TUMBLOX_TEXTURES)
-foreach(i 01 02 03 04 05 06 07 08)
-  list(APPEND TUMBLOX_TEXTURES ${CMAKE_BINARY_DIR}/textures/block${i}.kyt)
-endforeach()
-foreach(face KyMinGUI_Button KyMinGUI_Button_H KyMinGUI_Button_D KyMinGUI_Edit)
-  list(APPEND TUMBLOX_TEXTURES ${CMAKE_BINARY_DIR}/textures/${face}.kyt)
-endforeach()
 install(FILES ${TUMBLOX_TEXTURES} DESTINATION share/tumblox/textures COMPONENT game)
 install(FILES "${CMAKE_BINARY_DIR}/Zived Udozo.kyf" DESTINATION share/tumblox COMPONENT game)
 install(FILES "${CMAKE_BINARY_DIR}/Zived Udozo.LICENSE" DESTINATION share/doc/tumblox COMPONENT game)

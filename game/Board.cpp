@@ -25,8 +25,7 @@ int TruncateToCell(float f)
 
 void* (*Board::allocate)(size_t bytes) = std::malloc;
 
-Board::Board(int rows, int colourCount)
-    : width(BOARD_WIDTH), height(rows), colours(colourCount), cells{}
+Board::Board(int rows, int colourCount) : width(BOARD_WIDTH), height(rows), colours(colourCount), cells{}
 {
     if (height < 1)
         height = 1;

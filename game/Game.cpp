@@ -219,8 +219,8 @@ void OnKeyDown(int code)
         {
             // The name is typed at once: a focus still on a menu button
             // from before the game would keep the keys from the field.
-            if (nameField != nullptr && !(KyE::Graphic::GUI::focusedElement != nullptr
-                                          && KyE::Graphic::GUI::focusedElement->IsInside(nameFrame)))
+            if (nameField != nullptr && !(KyE::Graphic::GUI::focusedElement != nullptr &&
+                                          KyE::Graphic::GUI::focusedElement->IsInside(nameFrame)))
                 KyE::Graphic::GUI::SetFocus(nameField);
             if (nameFrame->onKeyDown != nullptr)
                 nameFrame->onKeyDown(nameFrame, code);
@@ -232,8 +232,7 @@ void OnKeyDown(int code)
                 ScoreTable::SaveAll();
             // The name entry is over: its field lets the focus go, and a
             // keyboard on the screen with it.
-            if (KyE::Graphic::GUI::focusedElement != nullptr
-                && KyE::Graphic::GUI::focusedElement->IsInside(nameFrame))
+            if (KyE::Graphic::GUI::focusedElement != nullptr && KyE::Graphic::GUI::focusedElement->IsInside(nameFrame))
                 KyE::Graphic::GUI::SetFocus(nullptr);
             StateLock lock(stateMutex);
             gameState = STATE_SCORES;

@@ -122,9 +122,8 @@ void DrawScores(const Snapshot& s)
 // Stand-ins for a block whose texture could not be loaded, so the board
 // stays playable: bevelled panels in eight distinct colours.
 const float fallbackColours[BLOCK_TEXTURES][4] = {
-    {0.90f, 0.62f, 0.00f, 1.0f}, {0.34f, 0.71f, 0.91f, 1.0f}, {0.00f, 0.62f, 0.45f, 1.0f},
-    {0.94f, 0.89f, 0.26f, 1.0f}, {0.00f, 0.45f, 0.70f, 1.0f}, {0.84f, 0.37f, 0.00f, 1.0f},
-    {0.80f, 0.47f, 0.65f, 1.0f}, {0.85f, 0.85f, 0.85f, 1.0f}};
+    {0.90f, 0.62f, 0.00f, 1.0f}, {0.34f, 0.71f, 0.91f, 1.0f}, {0.00f, 0.62f, 0.45f, 1.0f}, {0.94f, 0.89f, 0.26f, 1.0f},
+    {0.00f, 0.45f, 0.70f, 1.0f}, {0.84f, 0.37f, 0.00f, 1.0f}, {0.80f, 0.47f, 0.65f, 1.0f}, {0.85f, 0.85f, 0.85f, 1.0f}};
 } // namespace
 
 void DrawBoard(const Board& b)

@@ -1,18 +1,16 @@
 #include "game/ScoreTable.h"
 
+#include "engine/core/LittleEndian.h"
 #include "engine/core/Log.h"
 #include "game/Game.h"
 #include "platform/CalendarTime.h"
+#include "platform/DurableFile.h"
 #include "platform/FileLock.h"
 #include "platform/Storage.h"
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 ScoreTable ScoreTable::tables[SCORE_TABLES];
 char* ScoreTable::pendingEntry = nullptr;
@@ -47,34 +45,6 @@ struct CrcTable
 };
 const CrcTable crcTable;
 
-void Put32(unsigned char* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32_t Get32(const unsigned char* p)
-{
-    uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= static_cast<uint32_t>(p[i]) << (8 * i);
-    return v;
-}
-
-void Put64(unsigned char* p, uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint64_t Get64(const unsigned char* p)
-{
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i)
-        v |= static_cast<uint64_t>(p[i]) << (8 * i);
-    return v;
-}
-
 void WriteTitle(ScoreTable& table, const char* title)
 {
     // Only the title's characters and its zero; the rest of the field stays.
@@ -99,8 +69,8 @@ bool ReadFile(const char* name, unsigned char buffer[SCORE_TABLE_BYTES])
 
 bool IsValid(const unsigned char buffer[SCORE_TABLE_BYTES])
 {
-    return ScoreTable::Checksum(buffer, SCORE_CHECKED_BYTES) == Get32(buffer + CHECKSUM_OFFSET) &&
-           Get32(buffer + RESERVED_OFFSET) == 0;
+    return ScoreTable::Checksum(buffer, SCORE_CHECKED_BYTES) == ReadLE32(buffer + CHECKSUM_OFFSET) &&
+           ReadLE32(buffer + RESERVED_OFFSET) == 0;
 }
 
 void DecodeValid(const unsigned char buffer[SCORE_TABLE_BYTES], ScoreTable& table)
@@ -181,117 +151,15 @@ void ReportSaveError(const char* name, int error)
     LogError("[ScoreTable::SaveAll] Could not save the score file '%s': %s.", name, std::strerror(error));
 }
 
-// The file a save must replace: a score file that is a symbolic link is
-// saved into the file it points to, so that the link stays a link. A chain
-// too long to follow is left for the open to report.
-std::string FollowLinks(const char* name)
-{
-    std::string path = name;
-    for (int hops = 0; hops < 40; ++hops)
-    {
-        struct stat status;
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            break;
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target - 1);
-        if (length <= 0)
-            break;
-        target[length] = '\0';
-        const size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? std::string(target)
-                                                               : path.substr(0, slash + 1) + target;
-    }
-    return path;
-}
-
-// Writes all the bytes and flushes them to disk; 0 or the error.
-int WriteAndSync(int descriptor, const unsigned char buffer[SCORE_TABLE_BYTES])
-{
-    size_t written = 0;
-    while (written < static_cast<size_t>(SCORE_TABLE_BYTES))
-    {
-        const ssize_t n = write(descriptor, buffer + written, SCORE_TABLE_BYTES - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        written += static_cast<size_t>(n);
-    }
-    return fsync(descriptor) != 0 ? errno : 0;
-}
-
-// Makes a rename durable. Not every file system supports it, and the file
-// is complete either way, so a failure here is not reported.
-void SyncDirectoryOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    const std::string directoryName = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int directory = open(directoryName.c_str(), O_RDONLY | O_DIRECTORY);
-    if (directory < 0)
-        return;
-    fsync(directory);
-    close(directory);
-}
-
-// Where no file can be made beside the score file (a directory the player
-// cannot write), the file itself is rewritten in place, as long as it is
-// writable. It is not truncated first, so a write cut short leaves no empty
-// file; what follows the 512 bytes goes once they are written.
-int SaveInPlace(const std::string& path, const unsigned char buffer[SCORE_TABLE_BYTES])
-{
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT, 0666);
-    if (file < 0)
-        return errno;
-    int error = WriteAndSync(file, buffer);
-    if (!error && ftruncate(file, SCORE_TABLE_BYTES) != 0)
-        error = errno;
-    if (close(file) != 0 && !error)
-        error = errno;
-    return error;
-}
-
-// Writes the bytes to "<file>.tmp" beside the file at path (the score file
-// name, or the file its link points to), with the file's permission bits,
-// flushes them to disk and renames the temporary file over the old one, so
-// that the old file stays whole until the new one is complete. A writer
-// without the file's lock takes a temporary file of its own, so as not to
-// write into the one of the writer that has it. Falls back to a save in
-// place where the temporary file is refused; only when both fail is the old
-// file kept and the error logged.
+// Saves the bytes durably (platform/DurableFile.h) into the file at path,
+// the score file or the file its link points to; only when that fails is
+// the old file kept and the error logged.
 bool SaveFile(const char* name, const std::string& path, bool locked, const unsigned char buffer[SCORE_TABLE_BYTES])
 {
-    const std::string temporary = locked ? path + ".tmp" : path + "." + std::to_string(getpid()) + ".tmp";
-    struct stat old;
-    const bool exists = stat(path.c_str(), &old) == 0;
-    const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0666);
-    if (file < 0)
-    {
-        // When the file cannot be written in place either, the directory's
-        // refusal is the cause reported.
-        const int refused = errno;
-        if ((refused == EACCES || refused == EROFS || refused == EPERM) && SaveInPlace(path, buffer) == 0)
-            return true;
-        ReportSaveError(name, refused);
-        return false;
-    }
-    int error = 0;
-    if (exists && fchmod(file, old.st_mode & 07777) != 0)
-        error = errno;
-    if (!error)
-        error = WriteAndSync(file, buffer);
-    if (close(file) != 0 && !error)
-        error = errno;
-    errno = 0;
-    if (!error && ScoreTable::renameFile(temporary.c_str(), path.c_str()) != 0)
-        error = errno ? errno : EIO;
+    const int error = KyDurableFile_Write(path, buffer, SCORE_TABLE_BYTES, locked, ScoreTable::renameFile);
     if (error)
-    {
-        std::remove(temporary.c_str());
         ReportSaveError(name, error);
-        return false;
-    }
-    SyncDirectoryOf(path);
-    return true;
+    return error == 0;
 }
 } // namespace
 
@@ -318,12 +186,12 @@ void ScoreTable::Encode(const ScoreTable& table, unsigned char out[SCORE_TABLE_B
         const ScoreEntry& entry = table.entries[i];
         unsigned char* p = out + ENTRIES_OFFSET + ENTRY_BYTES * i;
         std::memcpy(p, entry.name, SCORE_NAME_SIZE);
-        Put32(p + 24, static_cast<uint32_t>(entry.score));
-        Put32(p + 28, entry.padding);
-        Put64(p + 32, static_cast<uint64_t>(entry.time));
+        WriteLE32(p + 24, static_cast<uint32_t>(entry.score));
+        WriteLE32(p + 28, entry.padding);
+        WriteLE64(p + 32, static_cast<uint64_t>(entry.time));
     }
-    Put32(out + CHECKSUM_OFFSET, table.checksum);
-    Put32(out + RESERVED_OFFSET, table.reserved);
+    WriteLE32(out + CHECKSUM_OFFSET, table.checksum);
+    WriteLE32(out + RESERVED_OFFSET, table.reserved);
 }
 
 void ScoreTable::Decode(const unsigned char in[SCORE_TABLE_BYTES], ScoreTable& table)
@@ -334,12 +202,12 @@ void ScoreTable::Decode(const unsigned char in[SCORE_TABLE_BYTES], ScoreTable& t
         ScoreEntry& entry = table.entries[i];
         const unsigned char* p = in + ENTRIES_OFFSET + ENTRY_BYTES * i;
         std::memcpy(entry.name, p, SCORE_NAME_SIZE);
-        entry.score = static_cast<int32_t>(Get32(p + 24));
-        entry.padding = Get32(p + 28);
-        entry.time = static_cast<int64_t>(Get64(p + 32));
+        entry.score = static_cast<int32_t>(ReadLE32(p + 24));
+        entry.padding = ReadLE32(p + 28);
+        entry.time = static_cast<int64_t>(ReadLE64(p + 32));
     }
-    table.checksum = Get32(in + CHECKSUM_OFFSET);
-    table.reserved = Get32(in + RESERVED_OFFSET);
+    table.checksum = ReadLE32(in + CHECKSUM_OFFSET);
+    table.reserved = ReadLE32(in + RESERVED_OFFSET);
 }
 
 namespace
@@ -366,7 +234,7 @@ void SaveFiles()
     for (int t = 0; t < SCORE_TABLES; ++t)
     {
         const char* name = ScoreTable::fileNames[t];
-        const std::string path = FollowLinks(name);
+        const std::string path = KyDurableFile_FollowLinks(name);
         KyFileLock lock;
         const bool locked = KyFileLock_Acquire(path.c_str(), ScoreTable::LOCK_WAIT_SECONDS, lock);
         if (!locked && errno == EWOULDBLOCK)

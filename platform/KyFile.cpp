@@ -64,10 +64,17 @@ KyResult KyFile::Seek(int offset, KyVFileSeekOrigin origin)
     int whence;
     switch (origin)
     {
-    case KY_SEEK_BEGIN: whence = SEEK_SET; break;
-    case KY_SEEK_CURRENT: whence = SEEK_CUR; break;
-    case KY_SEEK_END: whence = SEEK_END; break;
-    default: return KY_ERROR_ARGUMENT;
+    case KY_SEEK_BEGIN:
+        whence = SEEK_SET;
+        break;
+    case KY_SEEK_CURRENT:
+        whence = SEEK_CUR;
+        break;
+    case KY_SEEK_END:
+        whence = SEEK_END;
+        break;
+    default:
+        return KY_ERROR_ARGUMENT;
     }
     return lseek(handle - 1, offset, whence) < 0 ? KY_ERROR_SEEK : KY_OK;
 }

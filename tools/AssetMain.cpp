@@ -6,7 +6,7 @@
 //
 //   tumblox_assets --out DIR [--font FILE.ttf] [--contact-sheet FILE.png] [--icons DIR]
 
-#include "tools/AtomicFile.h"
+#include "platform/DurableFile.h"
 #include "tools/BlockArt.h"
 #include "tools/ContactSheet.h"
 #include "tools/FontBaker.h"
@@ -16,17 +16,67 @@
 #include "tools/KytWriter.h"
 #include "tools/PngWriter.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char* const defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const fontFileName = "Zived Udozo.kyf";
 const char* const licenceFileName = "Zived Udozo.LICENSE";
+
+// mkdir -p; reports failures.
+bool MakeDirectories(const std::string& path)
+{
+    if (path.empty())
+        return true;
+    std::string partial;
+    size_t pos = 0;
+    while (pos != std::string::npos)
+    {
+        pos = path.find('/', pos + 1);
+        partial = path.substr(0, pos);
+        if (partial.empty() || partial == "/")
+            continue;
+        if (mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
+        {
+            std::fprintf(stderr, "tumblox_assets: cannot create directory '%s': %s\n", partial.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+    }
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+    {
+        std::fprintf(stderr, "tumblox_assets: '%s' is not a directory\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Makes the file's directory if needed and saves the bytes durably, so that
+// no half-written file is ever left under the final name. The temporary name
+// carries the process id, so that two builds writing the same tree at once
+// cannot tread on each other's half-written file.
+bool WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos && !MakeDirectories(path.substr(0, slash)))
+        return false;
+    const int error = KyDurableFile_Write(path, bytes.data(), bytes.size(), false, std::rename);
+    if (error)
+    {
+        std::fprintf(stderr, "tumblox_assets: cannot write '%s': %s\n", path.c_str(), std::strerror(error));
+        return false;
+    }
+    return true;
+}
 
 struct Options
 {
@@ -49,13 +99,16 @@ void PrintUsage(FILE* to)
 
 bool ParseOptions(int argc, char** argv, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
+    {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--help" || arg == "-h")
+        {
             PrintUsage(stdout);
             return false;
         }
-        if (i + 1 >= argc) {
+        if (i + 1 >= argc)
+        {
             std::fprintf(stderr, "tumblox_assets: '%s' needs a value, or is unknown\n", arg.c_str());
             PrintUsage(stderr);
             return false;
@@ -69,13 +122,15 @@ bool ParseOptions(int argc, char** argv, Options& options)
             options.contactSheet = value;
         else if (arg == "--icons")
             options.iconDir = value;
-        else {
+        else
+        {
             std::fprintf(stderr, "tumblox_assets: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
             return false;
         }
     }
-    if (options.outDir.empty() && options.contactSheet.empty() && options.iconDir.empty()) {
+    if (options.outDir.empty() && options.contactSheet.empty() && options.iconDir.empty())
+    {
         std::fprintf(stderr, "tumblox_assets: nothing to do: give --out, --contact-sheet and/or --icons\n");
         PrintUsage(stderr);
         return false;
@@ -110,8 +165,10 @@ int main(int argc, char** argv)
                                 PaintGuiFace(GuiFace::ButtonDown), PaintGuiFace(GuiFace::Edit)};
 
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-    if (!options.outDir.empty()) {
-        for (int i = 0; i < blockCount; ++i) {
+    if (!options.outDir.empty())
+    {
+        for (int i = 0; i < blockCount; ++i)
+        {
             char name[32];
             std::snprintf(name, sizeof name, "textures/block%02d.kyt", i + 1);
             files.emplace_back(name, EncodeKyt(blocks[i]));
@@ -126,10 +183,12 @@ int main(int argc, char** argv)
         for (auto& file : files)
             file.first = JoinPath(options.outDir, file.first);
     }
-    if (!options.contactSheet.empty()) {
+    if (!options.contactSheet.empty())
+    {
         Image sheet = PaintContactSheet(blocks, faces, font);
         std::vector<uint8_t> png = EncodePng(sheet.ToRGB8(), sheet.Width(), sheet.Height(), 3);
-        if (png.empty()) {
+        if (png.empty())
+        {
             std::fprintf(stderr, "tumblox_assets: cannot compress the contact sheet\n");
             return 1;
         }
@@ -140,7 +199,7 @@ int main(int argc, char** argv)
         return 1;
 
     for (const auto& file : files)
-        if (!WriteFileAtomically(file.first, file.second))
+        if (!WriteOutputFile(file.first, file.second))
             return 1;
     return 0;
 }

@@ -1,21 +1,19 @@
 #include "tools/BlockArt.h"
 
 #include "tools/Sdf.h"
+#include "tools/Supersample.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const BlockStyle styles[blockCount] = {
-    {0xD55E00, Emblem::Heart, "vermilion"},
-    {0x56B4E9, Emblem::Dot, "sky blue"},
-    {0xF0E442, Emblem::Star, "yellow"},
-    {0x009E73, Emblem::Triangle, "bluish green"},
-    {0x0072B2, Emblem::Diamond, "blue"},
-    {0xCC79A7, Emblem::Cross, "reddish purple"},
-    {0xE69F00, Emblem::Square, "orange"},
-    {0xC0C4D0, Emblem::Ring, "silver"},
+    {0xD55E00, Emblem::Heart, "vermilion"}, {0x56B4E9, Emblem::Dot, "sky blue"},
+    {0xF0E442, Emblem::Star, "yellow"},     {0x009E73, Emblem::Triangle, "bluish green"},
+    {0x0072B2, Emblem::Diamond, "blue"},    {0xCC79A7, Emblem::Cross, "reddish purple"},
+    {0xE69F00, Emblem::Square, "orange"},   {0xC0C4D0, Emblem::Ring, "silver"},
 };
 
 // Tile geometry in texels. The tile keeps a thin empty margin so that
@@ -53,7 +51,6 @@ float Luminance(const Colour& c)
     return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
 }
 
-// The shaded colour of one sample point inside the body.
 Colour ShadeBody(const BlockStyle& style, float x, float y, float d)
 {
     Colour base = ColourFromHex(style.colour);
@@ -103,7 +100,8 @@ Colour ApplyEmblem(const BlockStyle& style, float x, float y, const Colour& body
     // kind of colour vision sees.
     bool engraved = Luminance(base) > 0.7f;
     Colour c = body;
-    if (engraved) {
+    if (engraved)
+    {
         // Engraving: the lower-right inner edge catches the light.
         float lit = EmblemDistance(style.emblem, ex + 1.2f, ey + 1.2f);
         Colour deep = ScaleColour(base, 0.36f);
@@ -112,7 +110,9 @@ Colour ApplyEmblem(const BlockStyle& style, float x, float y, const Colour& body
         float edge = (1.0f - SmoothStep(-0.5f, 0.5f, -lit)) * inside;
         Colour carved = MixColour(deep, glint, edge * 0.8f);
         c = MixColour(c, carved, inside);
-    } else {
+    }
+    else
+    {
         // Inlay with a soft shadow cast to the lower right.
         float shadow = EmblemDistance(style.emblem, ex - 1.3f, ey - 1.6f);
         float shade = 0.5f * (1.0f - SmoothStep(-0.8f, 1.6f, shadow));
@@ -139,15 +139,24 @@ const BlockStyle& GetBlockStyle(int index)
 float EmblemDistance(Emblem emblem, float x, float y)
 {
     // About 26-30 texels across: about 21 pixels on a 49-pixel block.
-    switch (emblem) {
-    case Emblem::Heart: return SdfHeart(x, y + 0.5f, 14.0f);
-    case Emblem::Dot: return SdfCircle(x, y, 10.5f);
-    case Emblem::Star: return SdfStar(x, y + 1.0f, 17.5f, 0.47f) - 0.5f;
-    case Emblem::Triangle: return SdfTriangle(x, y - 2.5f, 18.0f, 2.0f);
-    case Emblem::Diamond: return SdfDiamond(x, y, 16.5f, 2.0f);
-    case Emblem::Cross: return SdfCross(x, y, 15.0f, 4.8f, 1.5f);
-    case Emblem::Square: return SdfRoundedBox(x, y, 12.0f, 12.0f, 2.5f);
-    case Emblem::Ring: return std::fabs(SdfCircle(x, y, 11.5f)) - 3.8f;
+    switch (emblem)
+    {
+    case Emblem::Heart:
+        return SdfHeart(x, y + 0.5f, 14.0f);
+    case Emblem::Dot:
+        return SdfCircle(x, y, 10.5f);
+    case Emblem::Star:
+        return SdfStar(x, y + 1.0f, 17.5f, 0.47f) - 0.5f;
+    case Emblem::Triangle:
+        return SdfTriangle(x, y - 2.5f, 18.0f, 2.0f);
+    case Emblem::Diamond:
+        return SdfDiamond(x, y, 16.5f, 2.0f);
+    case Emblem::Cross:
+        return SdfCross(x, y, 15.0f, 4.8f, 1.5f);
+    case Emblem::Square:
+        return SdfRoundedBox(x, y, 12.0f, 12.0f, 2.5f);
+    case Emblem::Ring:
+        return std::fabs(SdfCircle(x, y, 11.5f)) - 3.8f;
     }
     return 1e9f;
 }
@@ -161,33 +170,17 @@ Image PaintBlock(int index, int size)
 {
     const BlockStyle& style = GetBlockStyle(index);
     Image tile(size, size, {0, 0, 0, 0});
-    const float step = 1.0f / subSamples;
     // The art is drawn in tile texels; other sizes sample it more or less
     // densely. At blockSize the scale is exactly 1, so the game's tiles are
     // unchanged by it.
     const float scale = static_cast<float>(blockSize) / size;
-    for (int ty = 0; ty < size; ++ty)
-        for (int tx = 0; tx < size; ++tx) {
-            float r = 0, g = 0, b = 0;
-            int covered = 0;
-            for (int sy = 0; sy < subSamples; ++sy)
-                for (int sx = 0; sx < subSamples; ++sx) {
-                    float x = (tx + (sx + 0.5f) * step) * scale;
-                    float y = (ty + (sy + 0.5f) * step) * scale;
-                    float d = BodyDistance(x, y);
-                    if (d > 0.0f)
-                        continue;
-                    Colour c = ApplyEmblem(style, x, y, ShadeBody(style, x, y, d));
-                    r += c.r;
-                    g += c.g;
-                    b += c.b;
-                    ++covered;
-                }
-            if (covered == 0)
-                continue;
-            float n = static_cast<float>(covered);
-            tile.At(tx, ty) = {r / n, g / n, b / n, n / (subSamples * subSamples)};
-        }
+    Supersample(tile, subSamples, scale, [&style](float x, float y, Colour& c) {
+        const float d = BodyDistance(x, y);
+        if (d > 0.0f)
+            return false;
+        c = ApplyEmblem(style, x, y, ShadeBody(style, x, y, d));
+        return true;
+    });
     tile.BleedColour(2);
     return tile;
 }

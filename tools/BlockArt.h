@@ -12,7 +12,17 @@
 constexpr int blockCount = 8;
 constexpr int blockSize = 64;
 
-enum class Emblem { Heart, Dot, Star, Triangle, Diamond, Cross, Square, Ring };
+enum class Emblem
+{
+    Heart,
+    Dot,
+    Star,
+    Triangle,
+    Diamond,
+    Cross,
+    Square,
+    Ring
+};
 
 struct BlockStyle
 {

@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 const int sheetWidth = 1000;
 const int margin = 16;
@@ -92,7 +93,8 @@ Image PaintContactSheet(const std::vector<Image>& blocks, const std::vector<Imag
     y = Label(sheet, "A board at 49 pixels (960 x 600 window), nearest minification", y);
     uint32_t seed = 12345;
     for (int row = 0; row < boardRows; ++row)
-        for (int column = 0; column < boardColumns; ++column) {
+        for (int column = 0; column < boardColumns; ++column)
+        {
             seed = seed * 1103515245u + 12345u;
             int colour = static_cast<int>((seed >> 16) % blockCount);
             DrawPreview(sheet.image, blocks[colour], margin + column * smallBlock, y + row * smallBlock, smallBlock,
@@ -115,7 +117,8 @@ Image PaintContactSheet(const std::vector<Image>& blocks, const std::vector<Imag
     const char* samples[] = {"Score: 1234  Time: 59.9", "12.03.2026   Zoe : 480", "Your new score: 96",
                              "Arcade  <-  ->", "\xC4\xD6\xDC \xE9\xF1\xDF"};
     int ty = atlasTop;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
+    {
         float scale = sizes[i] * windowHeight / font.lineHeight;
         DrawPreviewText(sheet.image, font, sheet.atlas, samples[i], margin, ty, scale, scale, gameText);
         ty += static_cast<int>(font.lineHeight * scale) + 6;
@@ -126,7 +129,8 @@ Image PaintContactSheet(const std::vector<Image>& blocks, const std::vector<Imag
     // The atlas, light on a slightly lighter panel so that its cells show.
     int ax = sheetWidth - margin - font.atlasWidth;
     for (int j = 0; j < font.atlasHeight; ++j)
-        for (int i = 0; i < font.atlasWidth; ++i) {
+        for (int i = 0; i < font.atlasWidth; ++i)
+        {
             float v = font.atlas[static_cast<size_t>(j) * font.atlasWidth + i] / 255.0f;
             sheet.image.At(ax + i, atlasTop + j) = MixColour({0.08f, 0.09f, 0.12f, 1}, {1, 1, 1, 1}, v);
         }

@@ -1,5 +1,7 @@
 #include "tools/FontBaker.h"
 
+#include "engine/core/LittleEndian.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -9,40 +11,45 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 struct GlyphBitmap
 {
-    int advance = 0;     // font pixels
-    int left = 0;        // ink offset from the pen, texels
-    int top = 0;         // ink top above the baseline, texels
+    int advance = 0; // font pixels
+    int left = 0;    // ink offset from the pen, texels
+    int top = 0;     // ink top above the baseline, texels
     int width = 0, height = 0;
     std::vector<uint8_t> coverage;
 };
 
 bool RenderGlyph(FT_Face face, int code, GlyphBitmap& glyph, const std::string& path)
 {
-    if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0) {
+    if (FT_Get_Char_Index(face, static_cast<FT_ULong>(code)) == 0)
+    {
         std::fprintf(stderr, "tumblox_assets: '%s' has no glyph for U+%04X\n", path.c_str(), code);
         return false;
     }
     // Light hinting snaps horizontal stems to the pixel grid and leaves the
     // shapes' widths alone, which suits text that is also drawn scaled.
     FT_Error error = FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT);
-    if (error) {
-        std::fprintf(stderr, "tumblox_assets: cannot render the glyph for U+%04X from '%s' (FreeType error %d)\n",
-                     code, path.c_str(), error);
+    if (error)
+    {
+        std::fprintf(stderr, "tumblox_assets: cannot render the glyph for U+%04X from '%s' (FreeType error %d)\n", code,
+                     path.c_str(), error);
         return false;
     }
     FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.width > 0 && bitmap.rows > 0 && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
+    if (bitmap.width > 0 && bitmap.rows > 0 && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
+    {
         std::fprintf(stderr, "tumblox_assets: glyph U+%04X from '%s' did not render to grey levels\n", code,
                      path.c_str());
         return false;
     }
     long advance = (slot->advance.x + 32) >> 6;
-    if (advance < 0 || advance > 255) {
+    if (advance < 0 || advance > 255)
+    {
         std::fprintf(stderr, "tumblox_assets: glyph U+%04X from '%s' is %ld pixels wide, more than a cell holds\n",
                      code, path.c_str(), advance);
         return false;
@@ -53,7 +60,8 @@ bool RenderGlyph(FT_Face face, int code, GlyphBitmap& glyph, const std::string& 
     glyph.width = static_cast<int>(bitmap.width);
     glyph.height = static_cast<int>(bitmap.rows);
     glyph.coverage.assign(static_cast<size_t>(glyph.width) * glyph.height, 0);
-    for (int y = 0; y < glyph.height; ++y) {
+    for (int y = 0; y < glyph.height; ++y)
+    {
         const unsigned char* row = bitmap.buffer + static_cast<long>(y) * bitmap.pitch;
         if (bitmap.pitch < 0)
             row = bitmap.buffer + static_cast<long>(glyph.height - 1 - y) * -bitmap.pitch;
@@ -71,18 +79,13 @@ int InkColumn(const GlyphBitmap& glyph, int cellWidth)
     return std::clamp(glyph.left, 0, cellWidth - glyph.width);
 }
 
-void PutLittleEndian32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
-}
-
 } // namespace
 
 bool BakeFont(const std::string& path, BakedFont& font)
 {
     FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
+    if (!probe)
+    {
         std::fprintf(stderr, "tumblox_assets: cannot open the TrueType font '%s': %s\n", path.c_str(),
                      std::strerror(errno));
         return false;
@@ -90,19 +93,22 @@ bool BakeFont(const std::string& path, BakedFont& font)
     std::fclose(probe);
 
     FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library)) {
+    if (FT_Init_FreeType(&library))
+    {
         std::fprintf(stderr, "tumblox_assets: cannot start FreeType\n");
         return false;
     }
     FT_Face face = nullptr;
     FT_Error error = FT_New_Face(library, path.c_str(), 0, &face);
-    if (error) {
+    if (error)
+    {
         std::fprintf(stderr, "tumblox_assets: '%s' is not a font FreeType can read (error %d)\n", path.c_str(), error);
         FT_Done_FreeType(library);
         return false;
     }
     bool ok = true;
-    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
+    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0)
+    {
         std::fprintf(stderr, "tumblox_assets: '%s' is not a scalable outline font\n", path.c_str());
         ok = false;
     }
@@ -111,10 +117,12 @@ bool BakeFont(const std::string& path, BakedFont& font)
     // a little leading, so that a line of text sits inside a button or a
     // text field of its own height instead of touching its rims.
     int baseline = 0;
-    if (ok) {
+    if (ok)
+    {
         double extent = static_cast<double>(face->ascender - face->descender) / face->units_per_EM;
         int pixelSize = static_cast<int>(std::floor((fontLineHeight - fontLeading) / extent));
-        if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize))) {
+        if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)))
+        {
             std::fprintf(stderr, "tumblox_assets: cannot size '%s' to %d pixels\n", path.c_str(), pixelSize);
             ok = false;
         }
@@ -140,11 +148,13 @@ bool BakeFont(const std::string& path, BakedFont& font)
     const int cellHeight = fontLineHeight;
     int cellX[256] = {}, cellY[256] = {};
     int x = fontCellPadding, y = fontCellPadding;
-    for (int c = 0; c < 256; ++c) {
+    for (int c = 0; c < 256; ++c)
+    {
         if (!IsPrintableLatin1(c))
             continue;
         int w = glyphs[c].advance;
-        if (x + w + fontCellPadding > fontAtlasWidth) {
+        if (x + w + fontCellPadding > fontAtlasWidth)
+        {
             x = fontCellPadding;
             y += cellHeight + fontCellPadding;
         }
@@ -161,9 +171,11 @@ bool BakeFont(const std::string& path, BakedFont& font)
     font.atlasHeight = height;
     font.atlas.assign(static_cast<size_t>(fontAtlasWidth) * height, 0);
     const float invW = 1.0f / fontAtlasWidth, invH = 1.0f / height;
-    for (int c = 0; c < 256; ++c) {
+    for (int c = 0; c < 256; ++c)
+    {
         float* rect = font.texCoords[c];
-        if (!IsPrintableLatin1(c)) {
+        if (!IsPrintableLatin1(c))
+        {
             // The centre of the blank corner texel: an empty rectangle.
             rect[0] = rect[2] = 0.5f * invW;
             rect[1] = rect[3] = 0.5f * invH;
@@ -180,12 +192,14 @@ bool BakeFont(const std::string& path, BakedFont& font)
         int inkY = baseline - g.top;
         bool clipped = false;
         for (int gy = 0; gy < g.height; ++gy)
-            for (int gx = 0; gx < g.width; ++gx) {
+            for (int gx = 0; gx < g.width; ++gx)
+            {
                 uint8_t v = g.coverage[static_cast<size_t>(gy) * g.width + gx];
                 if (v == 0)
                     continue;
                 int cx = inkX + gx, cy = inkY + gy;
-                if (cx < 0 || cy < 0 || cx >= g.advance || cy >= cellHeight) {
+                if (cx < 0 || cy < 0 || cx >= g.advance || cy >= cellHeight)
+                {
                     clipped = true;
                     continue;
                 }
@@ -201,15 +215,16 @@ std::vector<uint8_t> EncodeKyf(const BakedFont& font)
 {
     std::vector<uint8_t> out = {'K', 'y', 'F', 'o'};
     out.reserve(4368 + font.atlas.size());
-    PutLittleEndian32(out, static_cast<uint32_t>(font.lineHeight));
-    PutLittleEndian32(out, static_cast<uint32_t>(font.atlasWidth));
-    PutLittleEndian32(out, static_cast<uint32_t>(font.atlasHeight));
+    AppendLE32(out, static_cast<uint32_t>(font.lineHeight));
+    AppendLE32(out, static_cast<uint32_t>(font.atlasWidth));
+    AppendLE32(out, static_cast<uint32_t>(font.atlasHeight));
     out.insert(out.end(), font.advance, font.advance + 256);
     for (int c = 0; c < 256; ++c)
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
+        {
             uint32_t bits;
             std::memcpy(&bits, &font.texCoords[c][i], 4);
-            PutLittleEndian32(out, bits);
+            AppendLE32(out, bits);
         }
     out.insert(out.end(), font.atlas.begin(), font.atlas.end());
     return out;

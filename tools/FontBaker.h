@@ -23,7 +23,7 @@
 // of the window height show these cells at 0.6 to 1.0 (600) and 1.25 to 2.0
 // (1200) window pixels per font pixel.
 constexpr int fontLineHeight = 48;
-constexpr int fontLeading = 6;    // font pixels of the cell above and below the face's extent
+constexpr int fontLeading = 6; // font pixels of the cell above and below the face's extent
 constexpr int fontAtlasWidth = 512;
 constexpr int fontCellPadding = 2; // blank texels around every cell
 

@@ -1,5 +1,6 @@
 #include "tools/FontLicence.h"
 
+// clang-format off
 const char* const fontLicenceText =
     "Zived Udozo.kyf, the bitmap font of Tumblox, is rendered by the game's own\n"
     "asset tool from DejaVu Sans (Debian package fonts-dejavu-core). Its glyph\n"
@@ -51,3 +52,4 @@ const char* const fontLicenceText =
     "Inc., respectively. For further information, contact: fonts at gnome dot\n"
     "org.\n"
 ;
+// clang-format on

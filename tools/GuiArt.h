@@ -12,6 +12,12 @@
 constexpr int guiWidth = 480;
 constexpr int guiHeight = 48;
 
-enum class GuiFace { Button, ButtonHover, ButtonDown, Edit };
+enum class GuiFace
+{
+    Button,
+    ButtonHover,
+    ButtonDown,
+    Edit
+};
 
 Image PaintGuiFace(GuiFace face);

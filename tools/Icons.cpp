@@ -7,7 +7,8 @@
 
 const int iconSizes[iconSizeCount] = {16, 32, 48, 64, 128, 256};
 
-namespace {
+namespace
+{
 
 // The first block: the warmest hue and the heart, the one most players see
 // first on a five-colour board.
@@ -23,10 +24,12 @@ Image PaintIcon(int size)
 bool AddIconFiles(const std::string& dir, std::vector<std::pair<std::string, std::vector<uint8_t>>>& files)
 {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> icons;
-    for (int size : iconSizes) {
+    for (int size : iconSizes)
+    {
         Image icon = PaintIcon(size);
         std::vector<uint8_t> png = EncodePng(icon.ToRGBA8(), size, size, 4);
-        if (png.empty()) {
+        if (png.empty())
+        {
             std::fprintf(stderr, "tumblox_assets: cannot compress the %dx%d icon\n", size, size);
             return false;
         }

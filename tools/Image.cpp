@@ -15,8 +15,8 @@ float SmoothStep(float edge0, float edge1, float v)
 
 Colour MixColour(const Colour& from, const Colour& to, float amount)
 {
-    return {from.r + (to.r - from.r) * amount, from.g + (to.g - from.g) * amount,
-            from.b + (to.b - from.b) * amount, from.a + (to.a - from.a) * amount};
+    return {from.r + (to.r - from.r) * amount, from.g + (to.g - from.g) * amount, from.b + (to.b - from.b) * amount,
+            from.a + (to.a - from.a) * amount};
 }
 
 Colour ScaleColour(const Colour& c, float factor)
@@ -47,7 +47,8 @@ void Image::Blend(int x, int y, const Colour& c)
     Colour& d = At(x, y);
     float a = Clamp01(c.a);
     float outA = a + d.a * (1.0f - a);
-    if (outA <= 0.0f) {
+    if (outA <= 0.0f)
+    {
         d = {0, 0, 0, 0};
         return;
     }
@@ -69,7 +70,8 @@ std::vector<uint8_t> Image::ToRGBA8() const
 {
     std::vector<uint8_t> out;
     out.reserve(pixels.size() * 4);
-    for (const Colour& c : pixels) {
+    for (const Colour& c : pixels)
+    {
         out.push_back(ToByte(c.r));
         out.push_back(ToByte(c.g));
         out.push_back(ToByte(c.b));
@@ -83,15 +85,18 @@ void Image::BleedColour(int rings)
     // Linear filtering mixes a transparent texel's colour into the visible
     // edge; giving the empty ring around a shape the edge's own colour keeps
     // magnified edges from growing a dark fringe.
-    for (int ring = 0; ring < rings; ++ring) {
+    for (int ring = 0; ring < rings; ++ring)
+    {
         std::vector<Colour> next = pixels;
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < width; ++x)
+            {
                 if (At(x, y).a > 0.0f)
                     continue;
                 float r = 0, g = 0, b = 0, weight = 0;
                 for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
+                    for (int dx = -1; dx <= 1; ++dx)
+                    {
                         int nx = x + dx, ny = y + dy;
                         if (nx < 0 || ny < 0 || nx >= width || ny >= height)
                             continue;
@@ -113,7 +118,8 @@ std::vector<uint8_t> Image::ToRGB8() const
 {
     std::vector<uint8_t> out;
     out.reserve(pixels.size() * 3);
-    for (const Colour& c : pixels) {
+    for (const Colour& c : pixels)
+    {
         out.push_back(ToByte(c.r * c.a));
         out.push_back(ToByte(c.g * c.a));
         out.push_back(ToByte(c.b * c.a));

@@ -1,27 +1,19 @@
 #include "tools/KytWriter.h"
 
-namespace {
-
-void PutLittleEndian16(std::vector<uint8_t>& out, unsigned v)
-{
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-}
-
-} // namespace
+#include "engine/core/LittleEndian.h"
 
 std::vector<uint8_t> EncodeKyt(const Image& image)
 {
     const unsigned layoutRGBA = 3, kindUnsignedNormalised = 3, size8Bits = 0;
     const int bytesPerTexel = 4;
     std::vector<uint8_t> out = {'K', 'T', 'e', 'x'};
-    PutLittleEndian16(out, layoutRGBA * 256 + kindUnsignedNormalised);
-    PutLittleEndian16(out, static_cast<unsigned>(image.Width()));
-    PutLittleEndian16(out, static_cast<unsigned>(image.Height()));
-    PutLittleEndian16(out, 1); // depth
+    AppendLE16(out, layoutRGBA * 256 + kindUnsignedNormalised);
+    AppendLE16(out, static_cast<unsigned>(image.Width()));
+    AppendLE16(out, static_cast<unsigned>(image.Height()));
+    AppendLE16(out, 1);                  // depth
     out.insert(out.end(), {0, 0, 0, 0}); // no-data flag clear: the level follows
-    PutLittleEndian16(out, 1); // one level; the loader has OpenGL build the rest
-    PutLittleEndian16(out, size8Bits);
+    AppendLE16(out, 1);                  // one level; the loader has OpenGL build the rest
+    AppendLE16(out, size8Bits);
     out.insert(out.end(), 8, 0); // reserved
 
     std::vector<uint8_t> rgba = image.ToRGBA8();

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 void PutBigEndian32(std::vector<uint8_t>& out, uint32_t v)
 {
@@ -42,25 +43,38 @@ void FilterRow(const uint8_t* row, const uint8_t* above, size_t length, int bpp,
     std::vector<uint8_t> best, trial(length);
     long bestScore = -1;
     int bestType = 0;
-    for (int type = 0; type < 5; ++type) {
+    for (int type = 0; type < 5; ++type)
+    {
         long score = 0;
-        for (size_t i = 0; i < length; ++i) {
+        for (size_t i = 0; i < length; ++i)
+        {
             int a = i >= static_cast<size_t>(bpp) ? row[i - bpp] : 0;
             int b = above ? above[i] : 0;
             int c = (above && i >= static_cast<size_t>(bpp)) ? above[i - bpp] : 0;
             int predictor = 0;
-            switch (type) {
-            case 1: predictor = a; break;
-            case 2: predictor = b; break;
-            case 3: predictor = (a + b) / 2; break;
-            case 4: predictor = Paeth(a, b, c); break;
-            default: break;
+            switch (type)
+            {
+            case 1:
+                predictor = a;
+                break;
+            case 2:
+                predictor = b;
+                break;
+            case 3:
+                predictor = (a + b) / 2;
+                break;
+            case 4:
+                predictor = Paeth(a, b, c);
+                break;
+            default:
+                break;
             }
             uint8_t v = static_cast<uint8_t>(row[i] - predictor);
             trial[i] = v;
             score += v < 128 ? v : 256 - v;
         }
-        if (bestScore < 0 || score < bestScore) {
+        if (bestScore < 0 || score < bestScore)
+        {
             bestScore = score;
             bestType = type;
             best = trial;
@@ -78,8 +92,7 @@ std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, int width, in
     std::vector<uint8_t> filtered;
     filtered.reserve((rowBytes + 1) * height);
     for (int y = 0; y < height; ++y)
-        FilterRow(&pixels[rowBytes * y], y > 0 ? &pixels[rowBytes * (y - 1)] : nullptr, rowBytes, channels,
-                  filtered);
+        FilterRow(&pixels[rowBytes * y], y > 0 ? &pixels[rowBytes * (y - 1)] : nullptr, rowBytes, channels, filtered);
 
     uLongf packedSize = compressBound(static_cast<uLong>(filtered.size()));
     std::vector<uint8_t> packed(packedSize);
@@ -91,9 +104,9 @@ std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, int width, in
     std::vector<uint8_t> header;
     PutBigEndian32(header, static_cast<uint32_t>(width));
     PutBigEndian32(header, static_cast<uint32_t>(height));
-    header.push_back(8);                          // bits per channel
-    header.push_back(channels == 4 ? 6 : 2);      // colour type: RGBA or RGB
-    header.insert(header.end(), {0, 0, 0});       // deflate, adaptive filters, no interlace
+    header.push_back(8);                     // bits per channel
+    header.push_back(channels == 4 ? 6 : 2); // colour type: RGBA or RGB
+    header.insert(header.end(), {0, 0, 0});  // deflate, adaptive filters, no interlace
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", packed);
     PutChunk(png, "IEND", {});

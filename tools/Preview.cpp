@@ -25,8 +25,7 @@ Colour SampleLinear(const Image& texture, float s, float t)
     return MixColour(top, bottom, ay);
 }
 
-void DrawPreview(Image& target, const Image& texture, float x, float y, float width, float height,
-                 PreviewBlend blend)
+void DrawPreview(Image& target, const Image& texture, float x, float y, float width, float height, PreviewBlend blend)
 {
     // The larger of the two texel-per-pixel ratios decides, as OpenGL's
     // choice between the minifying and the magnifying filter does.
@@ -35,7 +34,8 @@ void DrawPreview(Image& target, const Image& texture, float x, float y, float wi
     int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
     int x1 = static_cast<int>(std::ceil(x + width)), y1 = static_cast<int>(std::ceil(y + height));
     for (int py = y0; py < y1; ++py)
-        for (int px = x0; px < x1; ++px) {
+        for (int px = x0; px < x1; ++px)
+        {
             float s = (px + 0.5f - x) / width, t = (py + 0.5f - y) / height;
             if (s < 0 || t < 0 || s >= 1 || t >= 1)
                 continue;
@@ -52,7 +52,8 @@ Image AtlasImage(const BakedFont& font)
 {
     Image image(font.atlasWidth, font.atlasHeight, {0, 0, 0, 0});
     for (int y = 0; y < font.atlasHeight; ++y)
-        for (int x = 0; x < font.atlasWidth; ++x) {
+        for (int x = 0; x < font.atlasWidth; ++x)
+        {
             float v = font.atlas[static_cast<size_t>(y) * font.atlasWidth + x] / 255.0f;
             image.At(x, y) = {v, v, v, v};
         }
@@ -62,8 +63,10 @@ Image AtlasImage(const BakedFont& font)
 int PreviewTextWidth(const BakedFont& font, const char* text)
 {
     int widest = 0, width = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p == '\n') {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+    {
+        if (*p == '\n')
+        {
             widest = std::max(widest, width);
             width = 0;
             continue;
@@ -78,20 +81,24 @@ void DrawPreviewText(Image& target, const BakedFont& font, const Image& atlas, c
 {
     bool shrink = std::max(1.0f / scaleX, 1.0f / scaleY) > 1.0f;
     float penX = x, penY = y;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+    {
         unsigned c = *p;
-        if (c == '\n') {
+        if (c == '\n')
+        {
             penX = x;
             penY += font.lineHeight * scaleY;
             continue;
         }
         float w = font.advance[c] * scaleX, h = font.lineHeight * scaleY;
         const float* rect = font.texCoords[c];
-        if (c >= 32 && w > 0) {
+        if (c >= 32 && w > 0)
+        {
             int x0 = static_cast<int>(std::floor(penX)), x1 = static_cast<int>(std::ceil(penX + w));
             int y0 = static_cast<int>(std::floor(penY)), y1 = static_cast<int>(std::ceil(penY + h));
             for (int py = y0; py < y1; ++py)
-                for (int px = x0; px < x1; ++px) {
+                for (int px = x0; px < x1; ++px)
+                {
                     float u = (px + 0.5f - penX) / w, v = (py + 0.5f - penY) / h;
                     if (u < 0 || v < 0 || u >= 1 || v >= 1)
                         continue;

@@ -7,10 +7,13 @@
 
 #include "tools/Image.h"
 
-enum class PreviewBlend { SourceAlpha, Opaque };
+enum class PreviewBlend
+{
+    SourceAlpha,
+    Opaque
+};
 
-void DrawPreview(Image& target, const Image& texture, float x, float y, float width, float height,
-                 PreviewBlend blend);
+void DrawPreview(Image& target, const Image& texture, float x, float y, float width, float height, PreviewBlend blend);
 
 // Samples `texture` at texture coordinates (s, t) in 0..1 with t = 0 at the
 // picture's top row, nearest or bilinear (clamped at the border).

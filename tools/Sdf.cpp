@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const float pi = 3.14159265358979f;
 
@@ -12,7 +13,6 @@ float Length(float x, float y)
     return std::sqrt(x * x + y * y);
 }
 
-// Distance to the segment from a to b.
 float SegmentDistance(float px, float py, float ax, float ay, float bx, float by)
 {
     float dx = bx - ax, dy = by - ay;
@@ -26,10 +26,10 @@ float SdfPolygon(float x, float y, const float* px, const float* py, int count)
 {
     float best = 1e30f;
     bool inside = false;
-    for (int i = 0, j = count - 1; i < count; j = i++) {
+    for (int i = 0, j = count - 1; i < count; j = i++)
+    {
         best = std::min(best, SegmentDistance(x, y, px[j], py[j], px[i], py[i]));
-        if (((py[i] > y) != (py[j] > y)) &&
-            (x < (px[j] - px[i]) * (y - py[i]) / (py[j] - py[i]) + px[i]))
+        if (((py[i] > y) != (py[j] > y)) && (x < (px[j] - px[i]) * (y - py[i]) / (py[j] - py[i]) + px[i]))
             inside = !inside;
     }
     return inside ? -best : best;
@@ -64,7 +64,8 @@ float SdfTriangle(float x, float y, float r, float radius)
 {
     float core = r - 2.0f * radius;
     float px[3], py[3];
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         float a = -pi / 2 + i * 2 * pi / 3;
         px[i] = core * std::cos(a);
         py[i] = core * std::sin(a);
@@ -82,7 +83,8 @@ float SdfCross(float x, float y, float reach, float arm, float radius)
 float SdfStar(float x, float y, float r, float inner)
 {
     float px[10], py[10];
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
+    {
         float a = -pi / 2 + i * pi / 5;
         float radius = (i % 2 == 0) ? r : r * inner;
         px[i] = radius * std::cos(a);

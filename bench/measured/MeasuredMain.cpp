@@ -100,8 +100,7 @@ int main(int argc, char** argv)
     if (frames > 0)
     {
         FrameProbe::Configure(WARMUP_FRAMES, frames, report, Finish);
-        Device::probes = {FrameProbe::FrameStart, FrameProbe::FrameSwapped, FrameProbe::StepStart,
-                          FrameProbe::StepEnd};
+        Device::probes = {FrameProbe::FrameStart, FrameProbe::FrameSwapped, FrameProbe::StepStart, FrameProbe::StepEnd};
     }
     Game::Init();
     if (!Device::IsReady())

@@ -74,8 +74,8 @@ double scratch[MAX_STEPS];
 
 void Print(FILE* f, const char* name, const Summary& s, bool comma)
 {
-    fprintf(f, "  \"%s\": {\"count\": %d, \"median_ms\": %.4f, \"mean_ms\": %.4f, \"max_ms\": %.4f}%s\n", name,
-            s.count, s.median * 1e3, s.mean * 1e3, s.max * 1e3, comma ? "," : "");
+    fprintf(f, "  \"%s\": {\"count\": %d, \"median_ms\": %.4f, \"mean_ms\": %.4f, \"max_ms\": %.4f}%s\n", name, s.count,
+            s.median * 1e3, s.mean * 1e3, s.max * 1e3, comma ? "," : "");
 }
 } // namespace
 

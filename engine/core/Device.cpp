@@ -168,8 +168,8 @@ void OnContextRestored()
     int failures = 0;
     const int blocks = UniformManager::Recreate();
     const int stages = KyE::ResourceManager::RecreateAll(Resource::TYPE_SHADER_STAGE, failures);
-    const int programs = Draw2D::Recreate(failures) + KyE::Graphic::RecreateTextProgram(failures)
-                         + KyE::Graphic::Effect::RecreateEngineShaders(failures);
+    const int programs = Draw2D::Recreate(failures) + KyE::Graphic::RecreateTextProgram(failures) +
+                         KyE::Graphic::Effect::RecreateEngineShaders(failures);
     const int textures = KyE::ResourceManager::RecreateAll(Resource::TYPE_TEXTURE, failures);
     const int fonts = KyE::ResourceManager::RecreateAll(Resource::TYPE_FONT, failures);
     ResetBindings();

@@ -9,9 +9,9 @@ namespace Device
 // The callbacks the application hands in; the engine knows nothing else of it.
 struct Callbacks
 {
-    void (*onClose)();  // saves and frees the application's objects, once
-    void (*display)();  // draws one frame; never swaps
-    void (*step)();     // one update, on the worker thread
+    void (*onClose)(); // saves and frees the application's objects, once
+    void (*display)(); // draws one frame; never swaps
+    void (*step)();    // one update, on the worker thread
 };
 
 // Worker rate; 80 until the application sets its own. Read afresh each turn.
@@ -27,8 +27,8 @@ extern Camera* activeCamera;
 // Init; the frame hooks run on the main thread, the step hooks on the worker.
 struct Probes
 {
-    void (*frameStart)();    // first thing in each frame tick
-    void (*frameSwapped)();  // right after the tick's buffer swap
+    void (*frameStart)();   // first thing in each frame tick
+    void (*frameSwapped)(); // right after the tick's buffer swap
     void (*stepStart)();
     void (*stepEnd)();
 };

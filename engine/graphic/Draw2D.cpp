@@ -25,9 +25,11 @@ GLint colourRow1Location = -1;
 GLint colourRow2Location = -1;
 GLint colourLocation = -1;
 
+// clang-format off
 const char* const VERTEX_SOURCE = "#version 330\n#name Draw 2D Transformation\nlayout(location=0) in vec2 in_Position;out vec2 vs_TexCoord0;/* Transformation matrix */uniform vec3 vTransform2x3_1;uniform vec3 vTransform2x3_2;void main(void){/* Rescale, Rotate and Translate the input position */gl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);vs_TexCoord0 = in_Position;}";
 const char* const TEXTURE_FRAGMENT_SOURCE = "#version 330\n#name Texture+Alphatest FS\nuniform sampler2D Texture0;in vec2 vs_TexCoord0;out vec4 fs_out_Color;void main(void){fs_out_Color = texture(Texture0, vs_TexCoord0);if(fs_out_Color.a < 0.2) discard;}";
 const char* const COLOUR_FRAGMENT_SOURCE = "#version 330#name Const Copy Color FS\nuniform vec4 vColor;out vec4 fs_out_Color;void main(void){fs_out_Color = vColor;}";
+// clang-format on
 
 bool Usable(const Shader* program)
 {
@@ -90,8 +92,8 @@ int Recreate(int& failures)
     quadVertexBuffer = 0;
     MakeQuad();
     using KyE::Graphic::Effect::RecreateProgram;
-    return RecreateProgram(textureProgram, LookUpTextureUniforms, failures)
-           + RecreateProgram(colourProgram, LookUpColourUniforms, failures);
+    return RecreateProgram(textureProgram, LookUpTextureUniforms, failures) +
+           RecreateProgram(colourProgram, LookUpColourUniforms, failures);
 }
 
 void Shutdown()

@@ -34,8 +34,7 @@ int Recreate(int& failures);
 // The texture stretched over the rectangle with lower-left corner (x, y);
 // texture coordinate (0, 0) lands on that corner. Texels with alpha below
 // 0.2 are discarded.
-void DrawTexturedRect(const KyE::Graphic::Material::Texture* texture, float x, float y, float width,
-                      float height);
+void DrawTexturedRect(const KyE::Graphic::Material::Texture* texture, float x, float y, float width, float height);
 // The transformed unit square as a raised panel: darker lower-right half,
 // lighter upper-left half, and the colour itself on the inner 90 %.
 void DrawBevelRect(const Matrix2x3& transform, const float colour[4]);

@@ -30,8 +30,10 @@ GLint textSamplerLocation = -1;
 GLint textColourLocation = -1;
 uint32_t fontCount = 0;
 
+// clang-format off
 const char* const TEXT_VERTEX_SOURCE = "#version 330\n#name Transform Text VS\nlayout(location=0) in vec2 in_Position;\nout vec2 vs_TexCoord0;\n/* Transformation matrix */\nuniform vec3 vTransform2x3_1;\nuniform vec3 vTransform2x3_2;\nuniform vec4 vTexCoords;\nvoid main()\n{\n/* Rescale, Rotate and Translate the input position */\ngl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\n\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);\n/* Deriverate which texcoord is used from the position */\nvs_TexCoord0.x = vTexCoords.x+(vTexCoords.z - vTexCoords.x)*in_Position.x;\nvs_TexCoord0.y = vTexCoords.y+(vTexCoords.w - vTexCoords.y)*in_Position.y;\n}\n";
 const char* const TEXT_FRAGMENT_SOURCE = "#version 330#name Draw Text FS\nuniform sampler2D Texture0;uniform vec3 vColor;in vec2 vs_TexCoord0;out vec4 out_Color;void main(){float r = texture(Texture0, vs_TexCoord0).r;if(r < 0.2) discard;out_Color = vec4(vColor,r);}";
+// clang-format on
 
 void LookUpTextUniforms()
 {
@@ -253,15 +255,14 @@ uint32_t Font::CountLines(const char* text, int maxWidth) const
     return count;
 }
 
-void Font::DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth,
-                    int flags) const
+void Font::DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth, int flags) const
 {
     const bool culling = RenderState::cullFace;
     if (culling)
         RenderState::SetCullFace(false);
 
-    if (text != nullptr && text[0] != 0 && texture != nullptr && textProgram != nullptr && textProgram->program != 0
-        && lineHeight > 0)
+    if (text != nullptr && text[0] != 0 && texture != nullptr && textProgram != nullptr && textProgram->program != 0 &&
+        lineHeight > 0)
     {
         int x0 = 0;
         if (flags & CENTRE_HORIZONTAL)

@@ -53,8 +53,7 @@ public:
 
     // The linear part of transform is in font-pixel scale, its translation in
     // normalised device coordinates; colour is red, green, blue.
-    void DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth,
-                  int flags) const;
+    void DrawText(const char* text, const Matrix2x3& transform, const float* colour, int maxWidth, int flags) const;
     // size: line height as a fraction of the window height; (x, y): the top
     // left corner; stretch: a horizontal factor.
     void DrawTextAt(const char* text, float size, const float* colour, float stretch, float x, float y) const;

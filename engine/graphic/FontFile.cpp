@@ -1,5 +1,6 @@
 #include "engine/graphic/FontFile.h"
 
+#include "engine/core/LittleEndian.h"
 #include "engine/core/Log.h"
 #include "platform/KyFile.h"
 #include <climits>
@@ -15,9 +16,9 @@ namespace
 constexpr int HEADER_SIZE = 16;
 constexpr int TEX_COORDS_SIZE = 256 * 4 * 4;
 
-int32_t ReadLE32(const unsigned char* p)
+int32_t ReadSigned32(const unsigned char* p)
 {
-    uint32_t v = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    const uint32_t v = ReadLE32(p);
     int32_t result;
     memcpy(&result, &v, sizeof(result));
     return result;
@@ -25,7 +26,7 @@ int32_t ReadLE32(const unsigned char* p)
 
 float ReadLEFloat(const unsigned char* p)
 {
-    int32_t bits = ReadLE32(p);
+    int32_t bits = ReadSigned32(p);
     float result;
     memcpy(&result, &bits, sizeof(result));
     return result;
@@ -55,9 +56,9 @@ bool ReadFontFile(const char* fileName, FontFile& out)
         file.CloseFile();
         return false;
     }
-    out.lineHeight = ReadLE32(header + 4);
-    out.atlasWidth = ReadLE32(header + 8);
-    out.atlasHeight = ReadLE32(header + 12);
+    out.lineHeight = ReadSigned32(header + 4);
+    out.atlasWidth = ReadSigned32(header + 8);
+    out.atlasHeight = ReadSigned32(header + 12);
 
     unsigned char coords[TEX_COORDS_SIZE];
     if (file.Read(out.advance, sizeof(out.advance)) != 0 || file.Read(coords, TEX_COORDS_SIZE) != 0)

@@ -58,8 +58,8 @@ Matrix4x4& Matrix4x4::Inverse(Matrix4x4& out, const Matrix4x4& source)
 {
     const float* m = source.m;
     // Laplace expansion along the last row.
-    const float det = -m[12] * Minor(m, 3, 0) + m[13] * Minor(m, 3, 1) - m[14] * Minor(m, 3, 2) +
-                      m[15] * Minor(m, 3, 3);
+    const float det =
+        -m[12] * Minor(m, 3, 0) + m[13] * Minor(m, 3, 1) - m[14] * Minor(m, 3, 2) + m[15] * Minor(m, 3, 3);
     if (det == 0.0f)
         return Identity(out);
 
@@ -95,8 +95,8 @@ Matrix4x4& Matrix4x4::Perspective(Matrix4x4& out, float fovY, float aspect, floa
     return out;
 }
 
-Matrix4x4& Matrix4x4::LookAt(Matrix4x4& out, const Vector3& position, const Vector3& zAxis,
-                             const Vector3& yAxis, const Vector3& xAxis)
+Matrix4x4& Matrix4x4::LookAt(Matrix4x4& out, const Vector3& position, const Vector3& zAxis, const Vector3& yAxis,
+                             const Vector3& xAxis)
 {
     Vector3 back;
     Vector3::Negate(back, position);
@@ -106,12 +106,14 @@ Matrix4x4& Matrix4x4::LookAt(Matrix4x4& out, const Vector3& position, const Vect
     translation.m[13] = back.y;
     translation.m[14] = back.z;
 
+    // clang-format off
     const Matrix4x4 rotation = {{
         xAxis.x, yAxis.x, zAxis.x, 0.0f,
         xAxis.y, yAxis.y, zAxis.y, 0.0f,
         xAxis.z, yAxis.z, zAxis.z, 0.0f,
         0.0f, 0.0f, 0.0f, 1.0f,
     }};
+    // clang-format on
     return Multiply(out, translation, rotation);
 }
 

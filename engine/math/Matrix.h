@@ -18,8 +18,8 @@ struct Matrix4x4
     static Matrix4x4& Perspective(Matrix4x4& out, float fovY, float aspect, float nearPlane, float farPlane);
     // Translation by -position, then onto the three axes as given (neither
     // normalised nor made perpendicular here).
-    static Matrix4x4& LookAt(Matrix4x4& out, const Vector3& position, const Vector3& zAxis,
-                             const Vector3& yAxis, const Vector3& xAxis);
+    static Matrix4x4& LookAt(Matrix4x4& out, const Vector3& position, const Vector3& zAxis, const Vector3& yAxis,
+                             const Vector3& xAxis);
 };
 
 // The 2D transform (u, v) -> (a*u + b*v + c, d*u + e*v + f); rows (a, b, c)

@@ -56,7 +56,10 @@ enum : int
     COMPONENT_SIZE_COUNT = 4
 };
 
-constexpr int MakeFormat(int layout, int kind) { return layout * 256 + kind; }
+constexpr int MakeFormat(int layout, int kind)
+{
+    return layout * 256 + kind;
+}
 constexpr int FORMAT_R8 = MakeFormat(LAYOUT_R, COMPONENT_UNSIGNED_NORMALISED);
 constexpr int FORMAT_RG8 = MakeFormat(LAYOUT_RG, COMPONENT_UNSIGNED_NORMALISED);
 constexpr int FORMAT_RGB8 = MakeFormat(LAYOUT_RGB, COMPONENT_UNSIGNED_NORMALISED);

@@ -8,9 +8,13 @@ namespace KyE
 {
 namespace ResourceManager
 {
-Resource::Resource() : element(nullptr), referenceCount(1), releaseDelay(0.0f), keepTime(0) {}
+Resource::Resource() : element(nullptr), referenceCount(1), releaseDelay(0.0f), keepTime(0)
+{
+}
 
-Resource::~Resource() {}
+Resource::~Resource()
+{
+}
 
 bool Resource::Recreate()
 {

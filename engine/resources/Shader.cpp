@@ -107,7 +107,8 @@ void SingleShader::LoadShaderDirect(const char* source, GLenum type, const char*
     {
         // Compiling a text the preprocessor gave up on would hide the cause.
         char* name = ExtractShaderName(source);
-        LogError("[SingleShader::LoadShaderDirect] The shader %s is not compiled.", name != nullptr ? name : displayName);
+        LogError("[SingleShader::LoadShaderDirect] The shader %s is not compiled.",
+                 name != nullptr ? name : displayName);
         free(name);
         return;
     }
@@ -164,8 +165,7 @@ Shader::Shader(SingleShader* vertex, SingleShader* geometry, SingleShader* fragm
 
 void Shader::LinkStages()
 {
-    Link(vertexStage != nullptr ? vertexStage->shaderName : 0,
-         geometryStage != nullptr ? geometryStage->shaderName : 0,
+    Link(vertexStage != nullptr ? vertexStage->shaderName : 0, geometryStage != nullptr ? geometryStage->shaderName : 0,
          fragmentStage != nullptr ? fragmentStage->shaderName : 0);
 }
 

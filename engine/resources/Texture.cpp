@@ -125,8 +125,7 @@ GLenum DataTypeOf(int format, int componentSize)
     return DATA_TYPES[format & 0xFF][componentSize];
 }
 
-Texture::Texture()
-    : componentSize(0), format(0), target(0), textureName(0), width(0), height(0), depth(0)
+Texture::Texture() : componentSize(0), format(0), target(0), textureName(0), width(0), height(0), depth(0)
 {
 }
 

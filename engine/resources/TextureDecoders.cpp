@@ -1,5 +1,6 @@
 #include "engine/resources/TextureDecoders.h"
 
+#include "engine/core/LittleEndian.h"
 #include "engine/core/Log.h"
 #include "engine/resources/Texture.h"
 #include "platform/KyFile.h"
@@ -15,24 +16,14 @@ namespace Material
 {
 namespace
 {
-unsigned ReadU16(const unsigned char* bytes)
-{
-    return unsigned(bytes[0]) | (unsigned(bytes[1]) << 8);
-}
-
-uint32_t ReadU32(const unsigned char* bytes)
-{
-    return uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[3]) << 24);
-}
-
 int ReadS16(const unsigned char* bytes)
 {
-    return int(int16_t(uint16_t(ReadU16(bytes))));
+    return int(int16_t(ReadLE16(bytes)));
 }
 
 int ReadS32(const unsigned char* bytes)
 {
-    return int(int32_t(ReadU32(bytes)));
+    return int(int32_t(ReadLE32(bytes)));
 }
 
 // What the file still holds from its current position; a file layer that
@@ -71,11 +62,16 @@ int TgaFormatOfDepth(int pixelDepth)
 {
     switch (pixelDepth)
     {
-    case 8: return FORMAT_R8;
-    case 16: return FORMAT_RG8;
-    case 24: return FORMAT_RGB8;
-    case 32: return FORMAT_RGBA8;
-    default: return -1;
+    case 8:
+        return FORMAT_R8;
+    case 16:
+        return FORMAT_RG8;
+    case 24:
+        return FORMAT_RGB8;
+    case 32:
+        return FORMAT_RGBA8;
+    default:
+        return -1;
     }
 }
 
@@ -104,13 +100,13 @@ bool LoadRawTexture(KyFile& file, RawTexture& rawTexture, const char* fileName)
     if (std::memcmp(header, "KTex", 4) != 0)
         return false;
 
-    int format = int(ReadU16(header + 4));
-    int width = int(ReadU16(header + 6));
-    int height = int(ReadU16(header + 8));
-    int depth = int(ReadU16(header + 10));
-    uint32_t noData = ReadU32(header + 12);
-    int levelCount = int(ReadU16(header + 16));
-    int componentSize = int(ReadU16(header + 18));
+    int format = int(ReadLE16(header + 4));
+    int width = int(ReadLE16(header + 6));
+    int height = int(ReadLE16(header + 8));
+    int depth = int(ReadLE16(header + 10));
+    uint32_t noData = ReadLE32(header + 12);
+    int levelCount = int(ReadLE16(header + 16));
+    int componentSize = int(ReadLE16(header + 18));
 
     if (!IsKnownFormat(format, componentSize))
     {
@@ -333,7 +329,7 @@ bool LoadBMP(KyFile& file, RawTexture& rawTexture, const char* fileName)
     }
     const int width = ReadS32(info + 4);
     const int height = ReadS32(info + 8);
-    const unsigned bitCount = ReadU16(info + 14);
+    const unsigned bitCount = ReadLE16(info + 14);
 
     if (bitCount < 24)
         return false;
@@ -346,8 +342,7 @@ bool LoadBMP(KyFile& file, RawTexture& rawTexture, const char* fileName)
     }
     if (height < 0)
     {
-        LogError("[LoadBMP] '%s' stores its rows top-down (negative height); only bottom-up files are read.",
-                 fileName);
+        LogError("[LoadBMP] '%s' stores its rows top-down (negative height); only bottom-up files are read.", fileName);
         return false;
     }
     if (width <= 0 || height == 0)

@@ -11,9 +11,9 @@ struct UniformBlock
 {
     GLuint buffer;
     bool dirty;
-    uint32_t usedSize;  // bytes laid out by AddMember; the bytes uploaded
-    uint8_t* data;      // the copy, capacity bytes; null when it could not be had
-    char name[32];      // as in the GLSL declarations
+    uint32_t usedSize; // bytes laid out by AddMember; the bytes uploaded
+    uint8_t* data;     // the copy, capacity bytes; null when it could not be had
+    char name[32];     // as in the GLSL declarations
     uint32_t capacity;
 };
 

@@ -5,6 +5,7 @@
 const GLubyte* gluErrorString(GLenum error)
 {
     const char* text = nullptr;
+    // clang-format off
     switch (error)
     {
     case GL_NO_ERROR: text = "no error"; break;
@@ -17,5 +18,6 @@ const GLubyte* gluErrorString(GLenum error)
     case 0x0506: text = "invalid framebuffer operation"; break;
     default: break;
     }
+    // clang-format on
     return reinterpret_cast<const GLubyte*>(text);
 }

@@ -1,8 +1,8 @@
 // The score-table load path under libFuzzer: the input becomes the Simple
 // table's file in a private working directory (the other three are missing,
-// the other path a start takes), and ScoreTable::LoadAll reads them. Whatever the bytes, each table must come out drawable (title
-// and names terminated within their fields) and, if the file was accepted,
-// encode back to exactly the bytes on disk.
+// the other path a start takes), and ScoreTable::LoadAll reads them. Whatever the bytes, each table must come out
+// drawable (title and names terminated within their fields) and, if the file was accepted, encode back to exactly the
+// bytes on disk.
 #include "game/ScoreTable.h"
 
 #include <cstdint>
@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unsigned char file512[SCORE_TABLE_BYTES] = {};
     memcpy(file512, data, size < SCORE_TABLE_BYTES ? size : SCORE_TABLE_BYTES);
     const bool accepted = ScoreTable::Checksum(file512, SCORE_CHECKED_BYTES) ==
-                              (uint32_t(file512[504]) | uint32_t(file512[505]) << 8 |
-                               uint32_t(file512[506]) << 16 | uint32_t(file512[507]) << 24) &&
+                              (uint32_t(file512[504]) | uint32_t(file512[505]) << 8 | uint32_t(file512[506]) << 16 |
+                               uint32_t(file512[507]) << 24) &&
                           file512[508] == 0 && file512[509] == 0 && file512[510] == 0 && file512[511] == 0;
     for (int t = 0; t < SCORE_TABLES; ++t)
     {

@@ -500,8 +500,7 @@ TEST(Board, ShiftColumnsClosesUpToTheRightEdge)
         {"012345670123456.", "01234567012345+6"}, // the rightmost column empty
         {"0123456701234...", "012345670123+++4"}, // several at the right
         {"0.1.2.3.4.5.6.7.", "+0+1+2+3+4+5+6+7"}, // each moves on through its run
-        {"0...............", "+++++++++++++++0"},
-        {".......3........", ".......++++++++3"},
+        {"0...............", "+++++++++++++++0"}, {".......3........", ".......++++++++3"},
         {"...............5", "...............5"}, // nothing to close
         {"0123456701234567", "0123456701234567"},
     };
@@ -525,8 +524,7 @@ TEST(Board, ShiftColumnsClosesUpToTheRightEdge)
         for (char ch : row)
             if (ch != '.')
                 blocks += ch;
-        const std::string atRest =
-            row.substr(0, leading) + std::string(16 - leading - blocks.size(), '+') + blocks;
+        const std::string atRest = row.substr(0, leading) + std::string(16 - leading - blocks.size(), '+') + blocks;
         for (int y = 8; y < 11; ++y)
             EXPECT_EQ(BoardRow(board, y), atRest) << "row " << y;
         EXPECT_FALSE(board.ShiftColumns());

@@ -95,8 +95,7 @@ using KyE::Graphic::GUI::TextField;
 
 // Allocations of ours while `draw` runs `frames` times, after a few frames
 // that may set things up once.
-template <typename Draw>
-int AllocationsPerFrames(Draw draw, int frames = 20)
+template <typename Draw> int AllocationsPerFrames(Draw draw, int frames = 20)
 {
     for (int i = 0; i < 3; ++i)
         draw();
@@ -133,7 +132,8 @@ TEST(FrameAllocations, NoScreenAllocatesOnItsFrames)
         std::strcpy(ScoreTable::tables[t].title, ScoreTable::titles[t]);
         for (int e = 0; e < SCORE_ENTRIES; ++e)
         {
-            std::strcpy(ScoreTable::tables[t].entries[e].name, "A long player name here"); // 23 + 1 bytes, the most a name holds
+            std::strcpy(ScoreTable::tables[t].entries[e].name,
+                        "A long player name here"); // 23 + 1 bytes, the most a name holds
             ScoreTable::tables[t].entries[e].score = 1000000 - e;
             ScoreTable::tables[t].entries[e].time = 1700000000 + e * 86400;
         }
@@ -143,8 +143,8 @@ TEST(FrameAllocations, NoScreenAllocatesOnItsFrames)
     ASSERT_NE(board, nullptr);
     board->SetCell(3, 17, 200); // a block part-way through its fall
     Game::board = board;
-    const int states[] = {Game::STATE_SIMPLE, Game::STATE_SUCCEEDING, Game::STATE_ARCADE, Game::STATE_TETRIS,
-                          Game::STATE_SCORES, Game::STATE_ENTER_NAME};
+    const int states[] = {Game::STATE_SIMPLE, Game::STATE_SUCCEEDING, Game::STATE_ARCADE,
+                          Game::STATE_TETRIS, Game::STATE_SCORES,     Game::STATE_ENTER_NAME};
     for (int state : states)
     {
         Game::gameState = state;

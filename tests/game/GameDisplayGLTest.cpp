@@ -25,7 +25,7 @@ using TestDraw::Rgb;
 namespace
 {
 const uint32_t BLOCK_COLOURS[Game::BLOCK_TEXTURES] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00,
-                                                       0xFF00FF, 0x00FFFF, 0x808080, 0xFFFFFF};
+                                                      0xFF00FF, 0x00FFFF, 0x808080, 0xFFFFFF};
 
 class GameScreens : public testing::Test
 {
@@ -88,8 +88,8 @@ protected:
 
     // Whether the frame's pixels in the box (window pixels, y up) equal the
     // reference's, and the reference has something drawn there.
-    static bool SameInBox(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& reference, int x0,
-                          int y0, int x1, int y1)
+    static bool SameInBox(const std::vector<uint8_t>& frame, const std::vector<uint8_t>& reference, int x0, int y0,
+                          int x1, int y1)
     {
         int lit = 0;
         for (int y = y0; y < y1; ++y)
@@ -217,8 +217,8 @@ TEST_F(GameScreens, EndOfGameWithoutAnEntryShowsTheSmallestHighScore)
     ScoreTable::tables[2].entries[SCORE_ENTRIES - 1].score = 0;
     std::vector<uint8_t> frame = Frame();
     EXPECT_TRUE(SameInBox(frame, TextAlone("Your new score: 96", 0.08f, -0.5f, 0.3f), 240, 330, 700, 391));
-    EXPECT_TRUE(SameInBox(frame, TextAlone("Smallest high score: 0\n\n\n\t\t<press return>", 0.06f, -0.465f, 0.0f),
-                          250, 150, 800, 301));
+    EXPECT_TRUE(SameInBox(frame, TextAlone("Smallest high score: 0\n\n\n\t\t<press return>", 0.06f, -0.465f, 0.0f), 250,
+                          150, 800, 301));
     Game::score = 0;
     Game::lastScore = 0;
 }

@@ -16,10 +16,7 @@ class GameFixture : public testing::Test
 public:
     static double fakeStepSeconds;
 
-    static double FakeElapsed(int)
-    {
-        return fakeStepSeconds;
-    }
+    static double FakeElapsed(int) { return fakeStepSeconds; }
 
 public:
     void SetUp() override

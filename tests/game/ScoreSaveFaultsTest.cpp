@@ -3,6 +3,7 @@
 // touching the test runner: every score file left on disk must be the whole
 // old one or the whole new one, and a failed save must be logged.
 #include "game/ScoreTable.h"
+#include "tests/support/ScratchDir.h"
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -80,8 +81,7 @@ int GenerationOf(const Bytes& bytes, int t)
 
 // Runs body in a child process in directory (its output into log), and
 // returns its exit status, or -1 if it did not exit normally.
-template <typename Body>
-int InChild(const fs::path& directory, const fs::path& log, Body body)
+template <typename Body> int InChild(const fs::path& directory, const fs::path& log, Body body)
 {
     fflush(stdout);
     fflush(stderr);
@@ -129,17 +129,11 @@ class SaveFaults : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tumblox-save-faults-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
+        ASSERT_FALSE(scratch.path.empty());
+        directory = scratch.path;
         files = directory / "files";
         fs::create_directory(files);
         log = directory / "child.log";
-    }
-    void TearDown() override
-    {
-        chmod(files.c_str(), 0700);
-        fs::remove_all(directory);
     }
     // Writes generation g of all four files in a child.
     void SaveGeneration(int generation)
@@ -153,6 +147,7 @@ protected:
                   0)
             << ReadText(log);
     }
+    ScratchDir scratch{"tumblox-save-faults"};
     fs::path directory;
     fs::path files;
     fs::path log;
@@ -226,8 +221,7 @@ TEST_F(SaveFaults, AKilledSaveLeavesEveryFileWholeOldOrNew)
                           return 0;
                       }),
               0);
-    std::printf("save faults: %d kills during saves, %d of them between two files of one save\n", KILLS,
-                midSave);
+    std::printf("save faults: %d kills during saves, %d of them between two files of one save\n", KILLS, midSave);
     // Some kills must fall inside a save, or they prove nothing.
     EXPECT_GT(midSave, 0);
 }
@@ -269,9 +263,8 @@ TEST_F(SaveFaults, AnInPlaceSaveOverALongerFileLeavesExactlyTheTable)
         ASSERT_EQ(chmod(file.c_str(), 0666), 0);
     }
     ASSERT_EQ(chmod(files.c_str(), 0555), 0);
-    const int status = SaveAsAnOrdinaryUser(files, log, [] {
-        return access(".", W_OK) != 0 && access(ScoreTable::fileNames[0], W_OK) == 0;
-    });
+    const int status = SaveAsAnOrdinaryUser(
+        files, log, [] { return access(".", W_OK) != 0 && access(ScoreTable::fileNames[0], W_OK) == 0; });
     if (status == SKIPPED)
         GTEST_SKIP() << "no user here for whom the directory is read-only and the files writable";
     ASSERT_EQ(status, 0);
@@ -382,8 +375,8 @@ TEST_F(SaveFaults, AFullFileSystemKeepsTheOldFilesLogsAndRecovers)
     ASSERT_NE(againAt, std::string::npos) << text;
     const std::string full = text.substr(fullAt, againAt - fullAt);
     for (int t = 0; t < SCORE_TABLES; ++t)
-        EXPECT_NE(full.find(std::string("Could not save the score file '") + ScoreTable::fileNames[t] + "': " +
-                            std::strerror(ENOSPC)),
+        EXPECT_NE(full.find(std::string("Could not save the score file '") + ScoreTable::fileNames[t] +
+                            "': " + std::strerror(ENOSPC)),
                   std::string::npos)
             << text;
     EXPECT_EQ(text.find("Error:", againAt), std::string::npos) << text;
@@ -398,10 +391,11 @@ TEST_F(SaveFaults, TwoProgramsSavingAtTheSameMomentLoseNothing)
     // every so often, while this one reads the Simple file: every read is a
     // whole table, and at the end it holds every score of both.
     constexpr int WRITERS = 2, SCORES_EACH = 6, SAVES_PER_SCORE = 15;
-    ASSERT_EQ(InChild(files, log, [] {
-                  ScoreTable::SaveAll();
-                  return 0;
-              }),
+    ASSERT_EQ(InChild(files, log,
+                      [] {
+                          ScoreTable::SaveAll();
+                          return 0;
+                      }),
               0);
     pid_t writers[WRITERS];
     for (int w = 0; w < WRITERS; ++w)

@@ -1,6 +1,7 @@
 #include "game/ScoreTable.h"
 
 #include "game/Game.h"
+#include "tests/support/ScratchDir.h"
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -30,9 +31,8 @@ class Scores : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tumblox-scores-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
+        ASSERT_FALSE(scratch.path.empty());
+        directory = scratch.path;
         previous = fs::current_path();
         fs::current_path(directory);
         Clear();
@@ -41,8 +41,6 @@ protected:
     void TearDown() override
     {
         fs::current_path(previous);
-        chmod(directory.c_str(), 0700);
-        fs::remove_all(directory);
         Clear();
         ScoreTable::renameFile = std::rename;
     }
@@ -77,10 +75,7 @@ protected:
             b[at + i] = static_cast<unsigned char>(v >> (8 * i));
     }
 
-    static void Seal(Bytes& b)
-    {
-        PutLe32(b, 504, ScoreTable::Checksum(b.data(), 504));
-    }
+    static void Seal(Bytes& b) { PutLe32(b, 504, ScoreTable::Checksum(b.data(), 504)); }
 
     static bool IsEmptyTable(int t)
     {
@@ -132,6 +127,7 @@ protected:
         return shown;
     }
 
+    ScratchDir scratch{"tumblox-scores"};
     fs::path directory;
     fs::path previous;
 };

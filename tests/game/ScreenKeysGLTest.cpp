@@ -55,12 +55,27 @@ const Row ROWS[] = {
     {"a click aside", STATE_MENU, 1, false, ASIDE, {CODE_MOUSE_LEFT}, STATE_MENU, 1, false},
     {"Esc, F11 in the menu", STATE_MENU, 1, false, ASIDE, {CODE_ESCAPE, CODE_F11}, STATE_MENU, 1, true},
     // No key leaves a game (the left button is the board's: Game::Click).
-    {"keys in a game", STATE_SIMPLE, 0, false, ASIDE,
-     {CODE_ESCAPE, CODE_BACKSPACE, CODE_LEFT, CODE_RIGHT, CODE_RETURN, CODE_MOUSE_RIGHT}, STATE_SIMPLE, 0, false},
+    {"keys in a game",
+     STATE_SIMPLE,
+     0,
+     false,
+     ASIDE,
+     {CODE_ESCAPE, CODE_BACKSPACE, CODE_LEFT, CODE_RIGHT, CODE_RETURN, CODE_MOUSE_RIGHT},
+     STATE_SIMPLE,
+     0,
+     false},
     {"Esc in full screen in a game", STATE_TETRIS, 0, true, ASIDE, {CODE_ESCAPE}, STATE_TETRIS, 0, false},
     // An Arcade game (table 1) ended with a new entry: the keys go to its name.
-    {"F11, a name", STATE_ENTER_NAME, 1, true, ASIDE, {CODE_F11, 'x', 'y', CODE_BACKSPACE, CODE_LEFT, CODE_RETURN},
-     STATE_SCORES, 1, false, "x"},
+    {"F11, a name",
+     STATE_ENTER_NAME,
+     1,
+     true,
+     ASIDE,
+     {CODE_F11, 'x', 'y', CODE_BACKSPACE, CODE_LEFT, CODE_RETURN},
+     STATE_SCORES,
+     1,
+     false,
+     "x"},
 };
 
 void Send(int code)

@@ -7,8 +7,12 @@ namespace TestGL
 {
 namespace
 {
-void NoDisplay() {}
-void NoClose() {}
+void NoDisplay()
+{
+}
+void NoClose()
+{
+}
 } // namespace
 
 bool CreateContext()

@@ -11,7 +11,8 @@
 
 using namespace AssetReader;
 
-namespace {
+namespace
+{
 
 const std::string buildDir = TUMBLOX_BINARY_DIR;
 
@@ -74,7 +75,8 @@ Vec3 FaceColour(const Kyt& tile)
     Vec3 sum = {0, 0, 0};
     int n = 0;
     for (int y = 32; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) {
+        for (int x = 0; x < 64; ++x)
+        {
             float r = std::hypot(x + 0.5f - 32, y + 0.5f - 32);
             if (r <= 18 || r >= 26)
                 continue;
@@ -98,7 +100,8 @@ std::vector<bool> EmblemMask(const Kyt& tile)
 {
     std::vector<float> ring;
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) {
+        for (int x = 0; x < 64; ++x)
+        {
             float r = std::hypot(x + 0.5f - 32, y + 0.5f - 32);
             if (r > 21.5f && r < 24.5f)
                 ring.push_back(Luma(tile.Visible(x, y)));
@@ -117,7 +120,8 @@ class Blocks : public testing::Test
 protected:
     void SetUp() override
     {
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 8; ++i)
+        {
             tiles.push_back(ReadKyt(BlockPath(i)));
             ASSERT_TRUE(tiles.back().valid) << BlockPath(i) << ": " << tiles.back().problem;
         }
@@ -129,7 +133,8 @@ protected:
 
 TEST(GeneratedTextures, EveryFileHasTheRawTextureLayout)
 {
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 12; ++i)
+    {
         std::string path = i < 8 ? BlockPath(i) : GuiPath(i - 8);
         Kyt kyt = ReadKyt(path);
         ASSERT_TRUE(kyt.valid) << path << ": " << kyt.problem;
@@ -147,9 +152,11 @@ TEST(GeneratedTextures, EveryFileHasTheRawTextureLayout)
 
 TEST_F(Blocks, AreRoundedOpaqueTilesWithTransparentCorners)
 {
-    for (const Kyt& tile : tiles) {
+    for (const Kyt& tile : tiles)
+    {
         // Corners outside the rounding: nothing the alpha test lets through.
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < 3; ++c)
+        {
             EXPECT_EQ(tile.Visible(c, c)[3], 0);
             EXPECT_EQ(tile.Visible(63 - c, c)[3], 0);
             EXPECT_EQ(tile.Visible(c, 63 - c)[3], 0);
@@ -158,7 +165,8 @@ TEST_F(Blocks, AreRoundedOpaqueTilesWithTransparentCorners)
         // The inside is solid: the full width away from the rounded corners,
         // the full height likewise, and the diagonal well into the corners.
         for (int a = 14; a < 50; ++a)
-            for (int b = 3; b < 61; ++b) {
+            for (int b = 3; b < 61; ++b)
+            {
                 ASSERT_EQ(tile.Visible(b, a)[3], 255) << b << "," << a;
                 ASSERT_EQ(tile.Visible(a, b)[3], 255) << a << "," << b;
             }
@@ -171,12 +179,14 @@ TEST_F(Blocks, AreRoundedOpaqueTilesWithTransparentCorners)
 
 TEST_F(Blocks, AreLitFromTheUpperLeftWithADarkerRim)
 {
-    for (size_t i = 0; i < tiles.size(); ++i) {
+    for (size_t i = 0; i < tiles.size(); ++i)
+    {
         const Kyt& tile = tiles[i];
         // Bevel bands: upper-left edges lit, lower-right ones in shadow. A
         // tile stored upside down (t = 0 is the bottom on screen) fails here.
         float upperLeft = 0, lowerRight = 0;
-        for (int k = 10; k < 54; ++k) {
+        for (int k = 10; k < 54; ++k)
+        {
             upperLeft += Luma(tile.Visible(k, 5)) + Luma(tile.Visible(5, k));
             lowerRight += Luma(tile.Visible(k, 58)) + Luma(tile.Visible(58, k));
         }
@@ -196,7 +206,8 @@ TEST_F(Blocks, HuesStayApartForCommonColourVisionDeficiencies)
         means.push_back(FaceColour(tile));
     for (int kind = 0; kind < 4; ++kind)
         for (int a = 0; a < 8; ++a)
-            for (int b = a + 1; b < 8; ++b) {
+            for (int b = a + 1; b < 8; ++b)
+            {
                 float d = Distance(OkLab(Simulate(means[a], kind)), OkLab(Simulate(means[b], kind)));
                 // The five-colour modes use blocks 1-5: those stay furthest apart.
                 float needed = (a < 5 && b < 5) ? 0.09f : 0.07f;
@@ -207,7 +218,8 @@ TEST_F(Blocks, HuesStayApartForCommonColourVisionDeficiencies)
 TEST_F(Blocks, EachCarriesItsOwnEmblem)
 {
     std::vector<std::vector<bool>> masks;
-    for (const Kyt& tile : tiles) {
+    for (const Kyt& tile : tiles)
+    {
         masks.push_back(EmblemMask(tile));
         int area = 0;
         for (bool m : masks.back())
@@ -218,7 +230,8 @@ TEST_F(Blocks, EachCarriesItsOwnEmblem)
     // Two emblems differ in a clear number of texels (a centred dot and a
     // diamond of similar size still differ by well over a hundred).
     for (int a = 0; a < 8; ++a)
-        for (int b = a + 1; b < 8; ++b) {
+        for (int b = a + 1; b < 8; ++b)
+        {
             int differing = 0;
             for (size_t i = 0; i < masks[a].size(); ++i)
                 differing += masks[a][i] != masks[b][i];
@@ -229,7 +242,8 @@ TEST_F(Blocks, EachCarriesItsOwnEmblem)
 TEST(GuiFaces, HoverIsBrighterDownIsPressedAndTextStaysReadable)
 {
     std::vector<Kyt> faces;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         faces.push_back(ReadKyt(GuiPath(i)));
         ASSERT_TRUE(faces.back().valid) << GuiPath(i) << ": " << faces.back().problem;
     }
@@ -237,13 +251,15 @@ TEST(GuiFaces, HoverIsBrighterDownIsPressedAndTextStaysReadable)
         float sum = 0;
         int n = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = 20; x < 460; ++x) {
+            for (int x = 20; x < 460; ++x)
+            {
                 sum += Luma(face.Visible(x, y));
                 ++n;
             }
         return sum / n;
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
+    {
         const Kyt& face = faces[i];
         // Rounded corners are cut; alpha is all or nothing, since the GUI
         // blends with a constant alpha and only the alpha test uses it.
@@ -258,8 +274,7 @@ TEST(GuiFaces, HoverIsBrighterDownIsPressedAndTextStaysReadable)
         // are black, 0.2 grey on the focused button (hover, and pressed
         // under the pointer); the field's text is (0.9, 0.9, 0.8).
         auto luminance = [](const uint8_t* t) {
-            return 0.2126f * Linear(t[0] / 255.0f) + 0.7152f * Linear(t[1] / 255.0f) +
-                   0.0722f * Linear(t[2] / 255.0f);
+            return 0.2126f * Linear(t[0] / 255.0f) + 0.7152f * Linear(t[1] / 255.0f) + 0.0722f * Linear(t[2] / 255.0f);
         };
         auto contrast = [](float a, float b) { return (std::max(a, b) + 0.05f) / (std::min(a, b) + 0.05f); };
         float text = i == 3 ? 0.2126f * Linear(0.9f) + 0.7152f * Linear(0.9f) + 0.0722f * Linear(0.8f)
@@ -267,7 +282,8 @@ TEST(GuiFaces, HoverIsBrighterDownIsPressedAndTextStaysReadable)
         float mean[3] = {0, 0, 0};
         int opaque = 0;
         for (size_t k = 0; k < face.texels.size(); k += 4)
-            if (face.texels[k + 3] != 0) {
+            if (face.texels[k + 3] != 0)
+            {
                 for (int c = 0; c < 3; ++c)
                     mean[c] += face.texels[k + c];
                 ++opaque;
@@ -276,7 +292,8 @@ TEST(GuiFaces, HoverIsBrighterDownIsPressedAndTextStaysReadable)
                                       static_cast<uint8_t>(std::lround(mean[1] / opaque)),
                                       static_cast<uint8_t>(std::lround(mean[2] / opaque))};
         EXPECT_GE(contrast(text, luminance(meanTexel)), 4.5f) << guiNames[i] << " mean colour";
-        for (int y = 8; y < 40; y += 8) {
+        for (int y = 8; y < 40; y += 8)
+        {
             float band = 0;
             for (int row = y; row < y + 8; ++row)
                 for (int x = 20; x < 460; x += 4)
@@ -327,13 +344,16 @@ TEST_F(GeneratedFont, HeaderAndSizeMatchTheFontFormat)
 
 TEST_F(GeneratedFont, EveryPrintableCellLiesInsideTheAtlasOneTexelPerFontPixel)
 {
-    for (int c = 0; c < 256; ++c) {
+    for (int c = 0; c < 256; ++c)
+    {
         const float* r = font.rect[c];
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
+        {
             EXPECT_GE(r[i], 0.0f) << "byte " << c;
             EXPECT_LE(r[i], 1.0f) << "byte " << c;
         }
-        if (!Printable(c)) {
+        if (!Printable(c))
+        {
             EXPECT_EQ(font.advance[c], 0) << "control byte " << c << " takes no room";
             continue;
         }
@@ -347,7 +367,8 @@ TEST_F(GeneratedFont, EveryPrintableCellLiesInsideTheAtlasOneTexelPerFontPixel)
 TEST_F(GeneratedFont, CellsArePaddedSoFilteringDoesNotBleed)
 {
     std::vector<int> owner(static_cast<size_t>(font.width) * font.height, -1);
-    for (int c = 0; c < 256; ++c) {
+    for (int c = 0; c < 256; ++c)
+    {
         if (!Printable(c))
             continue;
         int x0, y0, x1, y1;
@@ -358,13 +379,17 @@ TEST_F(GeneratedFont, CellsArePaddedSoFilteringDoesNotBleed)
         ASSERT_LE(y1, font.height - 1);
         // No two cells share a texel, nor touch without a blank texel between.
         for (int y = y0 - 1; y <= y1; ++y)
-            for (int x = x0 - 1; x <= x1; ++x) {
+            for (int x = x0 - 1; x <= x1; ++x)
+            {
                 bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
                 int& o = owner[static_cast<size_t>(y) * font.width + x];
-                if (inside) {
+                if (inside)
+                {
                     ASSERT_EQ(o, -1) << "bytes " << c << " and " << o << " overlap";
                     o = c;
-                } else {
+                }
+                else
+                {
                     EXPECT_EQ(font.Coverage(x, y), 0) << "ink in the padding next to byte " << c;
                 }
             }
@@ -380,13 +405,15 @@ TEST_F(GeneratedFont, GlyphsHaveInkUprightOnOneBaseline)
         last = -1;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x)
-                if (font.Coverage(x, y) >= 128) {
+                if (font.Coverage(x, y) >= 128)
+                {
                     if (first < 0)
                         first = y - y0;
                     last = y - y0;
                 }
     };
-    for (int c = 33; c < 256; ++c) {
+    for (int c = 33; c < 256; ++c)
+    {
         if (!Printable(c) || c == 160 || c == 173)
             continue;
         int first, last;

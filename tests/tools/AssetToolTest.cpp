@@ -1,6 +1,7 @@
 // The asset tool as the build runs it: byte-identical output, every file
 // decoding to the picture the tool drew, clear failures that leave earlier
 // files alone, and a valid contact sheet.
+#include "tests/support/ScratchDir.h"
 #include "tests/tools/AssetReader.h"
 #include "tools/BlockArt.h"
 #include "tools/ContactSheet.h"
@@ -20,7 +21,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const std::string buildDir = TUMBLOX_BINARY_DIR;
 const std::string tool = buildDir + "/tumblox_assets";
@@ -29,7 +31,8 @@ const char* const dejaVu = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 std::vector<std::string> AssetNames()
 {
     std::vector<std::string> names;
-    for (int i = 1; i <= 8; ++i) {
+    for (int i = 1; i <= 8; ++i)
+    {
         char name[32];
         std::snprintf(name, sizeof name, "textures/block%02d.kyt", i);
         names.push_back(name);
@@ -40,24 +43,6 @@ std::vector<std::string> AssetNames()
     names.push_back("Zived Udozo.LICENSE");
     return names;
 }
-
-class TempDir
-{
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/tumblox_assets_testXXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    std::string path;
-};
 
 std::string Quote(const std::string& s)
 {
@@ -89,7 +74,8 @@ std::vector<std::string> FilesUnder(const std::string& dir)
 uint32_t Crc32(const uint8_t* data, size_t length)
 {
     uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < length; ++i)
+    {
         crc ^= data[i];
         for (int k = 0; k < 8; ++k)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
@@ -114,7 +100,7 @@ std::string Differences(const std::vector<uint8_t>& decoded, const std::vector<u
 
 TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     std::string errors;
     ASSERT_EQ(RunTool("--out " + Quote(out.path) + " --icons " + Quote(out.path + "/icons") + " --contact-sheet " +
                           Quote(out.path + "/sheet.png"),
@@ -122,7 +108,8 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
               0)
         << errors;
     std::vector<Image> blocks, faces;
-    for (int i = 0; i < blockCount + 4; ++i) {
+    for (int i = 0; i < blockCount + 4; ++i)
+    {
         const std::string name = AssetNames()[i];
         const AssetReader::Kyt kyt = AssetReader::ReadKyt(out.path + "/" + name);
         std::vector<uint8_t> picture; // the texels top row first, as drawn
@@ -142,7 +129,8 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
     EXPECT_EQ(Differences(kyf.atlas, font.atlas), "") << "the atlas";
 
     bool ok;
-    for (int size : iconSizes) {
+    for (int size : iconSizes)
+    {
         const std::string name = "/icons/" + std::to_string(size) + "x" + std::to_string(size) + "/tumblox.png";
         const AssetReader::Png png = AssetReader::ReadPng(AssetReader::ReadWholeFile(out.path + name, &ok));
         EXPECT_EQ(Differences(png.pixels, PaintIcon(size).ToRGBA8()), "") << name << " " << png.problem;
@@ -153,7 +141,7 @@ TEST(AssetTool, EveryFileDecodesToThePictureItDrew)
 
 TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 {
-    TempDir first, second, scratch;
+    ScratchDir first, second, scratch;
     ASSERT_FALSE(first.path.empty());
     std::string errors;
     ASSERT_EQ(RunTool("--out " + Quote(first.path), &errors, scratch.path + "/err"), 0) << errors;
@@ -162,7 +150,8 @@ TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
     std::vector<std::string> expected = AssetNames();
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(FilesUnder(first.path), expected) << "exactly the assets, no temporary files left";
-    for (const std::string& name : expected) {
+    for (const std::string& name : expected)
+    {
         bool ok1, ok2, ok3;
         std::vector<uint8_t> a = AssetReader::ReadWholeFile(first.path + "/" + name, &ok1);
         std::vector<uint8_t> b = AssetReader::ReadWholeFile(second.path + "/" + name, &ok2);
@@ -176,7 +165,7 @@ TEST(AssetTool, TwoRunsWriteIdenticalBytesAndMatchTheBuild)
 
 TEST(AssetTool, MissingFontFailsClearlyAndLeavesEarlierFilesAlone)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     fs::create_directories(out.path + "/textures");
     const std::string earlier = out.path + "/textures/block01.kyt";
     {
@@ -197,7 +186,7 @@ TEST(AssetTool, MissingFontFailsClearlyAndLeavesEarlierFilesAlone)
 
 TEST(AssetTool, UnreadableOrTruncatedFontFailsWithoutWritingAnything)
 {
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     // Not a font at all.
     const std::string text = scratch.path + "/text.ttf";
     {
@@ -233,7 +222,7 @@ TEST(AssetTool, FontWithoutAnIso88591GlyphIsRefused)
     const char* const math = "/usr/share/fonts/truetype/dejavu/DejaVuMathTeXGyre.ttf";
     if (!fs::exists(math))
         GTEST_SKIP() << math << " is not installed";
-    TempDir out, scratch;
+    ScratchDir out, scratch;
     std::string errors;
     EXPECT_NE(RunTool("--out " + Quote(out.path) + " --font " + Quote(math), &errors, scratch.path + "/err"), 0);
     EXPECT_NE(errors.find("no glyph for U+00AD"), std::string::npos) << errors;
@@ -242,7 +231,7 @@ TEST(AssetTool, FontWithoutAnIso88591GlyphIsRefused)
 
 TEST(AssetTool, BadArgumentsAreRefused)
 {
-    TempDir scratch;
+    ScratchDir scratch;
     std::string errors;
     EXPECT_EQ(RunTool("", &errors, scratch.path + "/err"), 2);
     EXPECT_NE(errors.find("usage:"), std::string::npos);
@@ -252,7 +241,7 @@ TEST(AssetTool, BadArgumentsAreRefused)
 
 TEST(AssetTool, ContactSheetIsAWellFormedPng)
 {
-    TempDir scratch;
+    ScratchDir scratch;
     std::string errors;
     const std::string sheet = scratch.path + "/sheet.png";
     ASSERT_EQ(RunTool("--contact-sheet " + Quote(sheet), &errors, scratch.path + "/err"), 0) << errors;
@@ -264,12 +253,14 @@ TEST(AssetTool, ContactSheetIsAWellFormedPng)
     ASSERT_TRUE(std::equal(signature, signature + 8, png.begin()));
     size_t pos = 8;
     std::vector<std::string> chunks;
-    while (pos + 12 <= png.size()) {
+    while (pos + 12 <= png.size())
+    {
         uint32_t length = AssetReader::GetBigEndian32(&png[pos]);
         ASSERT_LE(pos + 12 + length, png.size());
         std::string type(png.begin() + pos + 4, png.begin() + pos + 8);
         EXPECT_EQ(AssetReader::GetBigEndian32(&png[pos + 8 + length]), Crc32(&png[pos + 4], length + 4)) << type;
-        if (type == "IHDR") {
+        if (type == "IHDR")
+        {
             EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 8]), 960u);
             EXPECT_GE(AssetReader::GetBigEndian32(&png[pos + 12]), 600u);
             EXPECT_EQ(png[pos + 16], 8);

@@ -14,7 +14,8 @@
 
 using KyE::Graphic::Material::Texture;
 
-namespace {
+namespace
+{
 
 // The shader name directive the device registers, for the font's program.
 const KyE::Graphic::Effect::ShaderReplacement nameDirective = {"//", 2};
@@ -40,7 +41,8 @@ TEST(GeneratedAssets, EveryTextureLoadsThroughTheEngineWithoutAnErrorLine)
     for (const char* face : {"KyMinGUI_Button", "KyMinGUI_Button_H", "KyMinGUI_Button_D", "KyMinGUI_Edit"})
         names.push_back(std::string("textures/") + face + ".kyt");
 
-    for (const std::string& name : names) {
+    for (const std::string& name : names)
+    {
         AssetReader::Kyt file = AssetReader::ReadKyt(name);
         ASSERT_TRUE(file.valid) << name << ": " << file.problem;
 

@@ -1,6 +1,7 @@
 // The asset tool's icons: the six hicolor sizes as RGBA PNG files, made
 // without the font, the same bytes as the build's, and a clear failure
 // when they cannot be written.
+#include "tests/support/ScratchDir.h"
 #include "tests/tools/AssetReader.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +15,12 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 const std::string buildDir = TUMBLOX_BINARY_DIR;
 const std::string tool = buildDir + "/tumblox_assets";
 const int sizes[] = {16, 32, 48, 64, 128, 256};
-
-struct Scratch
-{
-    Scratch()
-    {
-        char pattern[] = "/tmp/tumblox_icons_testXXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
-    }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    std::string path;
-};
 
 int RunIconTool(const std::string& arguments, const std::string& errorFile, std::string* errors)
 {
@@ -56,12 +41,12 @@ std::string IconName(int size)
 
 TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
 {
-    Scratch scratch;
+    ScratchDir scratch;
     ASSERT_FALSE(scratch.path.empty());
     std::string errors;
     // The font is not read for the icons alone, so a missing one is no error.
     ASSERT_EQ(RunIconTool("--icons '" + scratch.path + "/icons' --font /nonexistent/font.ttf", scratch.path + "/err",
-                  &errors),
+                          &errors),
               0)
         << errors;
     int files = 0;
@@ -69,7 +54,8 @@ TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
         files += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, 6);
     const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (int size : sizes) {
+    for (int size : sizes)
+    {
         bool ok = false;
         std::vector<uint8_t> png = AssetReader::ReadWholeFile(scratch.path + "/icons/" + IconName(size), &ok);
         ASSERT_TRUE(ok) << IconName(size);
@@ -88,7 +74,7 @@ TEST(IconTool, WritesEveryHicolorSizeWithoutTheFontAsTheBuildDid)
 
 TEST(IconTool, AnUnwritableFolderFailsWithItsName)
 {
-    Scratch scratch;
+    ScratchDir scratch;
     ASSERT_FALSE(scratch.path.empty());
     // A plain file where the folder should be.
     std::string blocker = scratch.path + "/icons";

@@ -11,7 +11,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 const Colour CLEAR = {0, 0, 0, 0};
 const Colour RED = {1, 0, 0, 1};
@@ -56,7 +57,8 @@ TEST(ToolImage, DrawingStopsAtTheLastPixelOfARow)
     // is read to its own last pixel only.
     Image pasted(4, 2, CLEAR);
     pasted.Paste(Distinct(2, 2), 1, 0);
-    for (int y = 0; y < 2; ++y) {
+    for (int y = 0; y < 2; ++y)
+    {
         EXPECT_EQ(pasted.At(0, y).a, 0.0f);
         EXPECT_EQ(pasted.At(3, y).a, 0.0f);
         for (int x = 1; x < 3; ++x)
@@ -87,7 +89,8 @@ TEST(ToolImage, EveryPixelOfEveryRowReachesTheBytesAndTheFiles)
     {
         int width, height;
     };
-    for (const Size s : {Size{1, 1}, Size{3, 2}, Size{2, 3}, Size{5, 1}}) {
+    for (const Size s : {Size{1, 1}, Size{3, 2}, Size{2, 3}, Size{5, 1}})
+    {
         SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
         const Image image = Distinct(s.width, s.height);
         const std::vector<uint8_t> rgba = image.ToRGBA8();
@@ -104,10 +107,10 @@ TEST(ToolImage, EveryPixelOfEveryRowReachesTheBytesAndTheFiles)
         EXPECT_EQ(kyt[8] | (kyt[9] << 8), s.height);
         const size_t row = size_t(s.width) * 4;
         for (int y = 0; y < s.height; ++y)
-            EXPECT_EQ(std::vector<uint8_t>(kyt.begin() + kytHeaderSize + row * y,
-                                           kyt.begin() + kytHeaderSize + row * (y + 1)),
-                      std::vector<uint8_t>(rgba.begin() + row * (s.height - 1 - y),
-                                           rgba.begin() + row * (s.height - y)))
+            EXPECT_EQ(
+                std::vector<uint8_t>(kyt.begin() + kytHeaderSize + row * y,
+                                     kyt.begin() + kytHeaderSize + row * (y + 1)),
+                std::vector<uint8_t>(rgba.begin() + row * (s.height - 1 - y), rgba.begin() + row * (s.height - y)))
                 << "file row " << y;
 
         // A PNG decodes back to the same bytes, whichever filters its rows got.
@@ -119,7 +122,8 @@ TEST(ToolImage, EveryPixelOfEveryRowReachesTheBytesAndTheFiles)
 TEST(ToolImage, SamplingAtTheRightEdgeClampsToTheLastTexelOfTheRow)
 {
     const Image image = Distinct(2, 2);
-    for (float s : {0.99f, 1.0f, 1.5f}) {
+    for (float s : {0.99f, 1.0f, 1.5f})
+    {
         EXPECT_EQ(ToByte(SampleNearest(image, s, 0.25f).b), ToByte(image.At(1, 0).b)) << s;
         EXPECT_EQ(ToByte(SampleLinear(image, s, 0.25f).b), ToByte(image.At(1, 0).b)) << s;
     }

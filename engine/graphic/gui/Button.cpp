@@ -21,8 +21,8 @@ namespace GUI
 // under the pointer and darkens while held, so a button stays usable and
 // legible even without its image files.
 Button::Button()
-    : colour{0.28f, 0.33f, 0.45f, 1.0f}, hoverColour{0.38f, 0.45f, 0.60f, 1.0f},
-      downColour{0.20f, 0.24f, 0.33f, 1.0f}, hoverTexture(nullptr), downTexture(nullptr), textScale(1.0f)
+    : colour{0.28f, 0.33f, 0.45f, 1.0f}, hoverColour{0.38f, 0.45f, 0.60f, 1.0f}, downColour{0.20f, 0.24f, 0.33f, 1.0f},
+      hoverTexture(nullptr), downTexture(nullptr), textScale(1.0f)
 {
     caption[0] = 0;
     flags |= FLAG_FOCUSABLE;
@@ -30,8 +30,8 @@ Button::Button()
 
 bool Button::AcceptsInput(int code)
 {
-    return code == Input::CODE_MOUSE_LEFT || code == Input::CODE_MOUSE_MIDDLE || code == Input::CODE_MOUSE_RIGHT
-           || code == Input::CODE_RETURN;
+    return code == Input::CODE_MOUSE_LEFT || code == Input::CODE_MOUSE_MIDDLE || code == Input::CODE_MOUSE_RIGHT ||
+           code == Input::CODE_RETURN;
 }
 
 int Button::GetType() const

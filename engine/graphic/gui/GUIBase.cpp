@@ -26,8 +26,8 @@ void Unlink(GUIBase*& link, const GUIBase* element)
 } // namespace
 
 GUIBase::GUIBase()
-    : texture(nullptr), x(0.0f), y(0.0f), width(0.0f), height(0.0f), opacity(1.0f), name(nullptr), font(nullptr),
-      textColour{0.0f, 0.0f, 0.0f, 1.0f}, flags(0), leftNeighbour(nullptr), upNeighbour(nullptr),
+    : texture(nullptr), x(0.0f), y(0.0f), width(0.0f), height(0.0f), opacity(1.0f), name(nullptr),
+      font(nullptr), textColour{0.0f, 0.0f, 0.0f, 1.0f}, flags(0), leftNeighbour(nullptr), upNeighbour(nullptr),
       rightNeighbour(nullptr), downNeighbour(nullptr), parent(nullptr), onFocus(nullptr), onMouseMove(nullptr),
       onMouseOver(nullptr), onKeyDown(nullptr), onKeyUp(nullptr)
 {

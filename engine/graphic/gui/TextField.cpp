@@ -413,8 +413,8 @@ void TextField::Draw()
     // way the rectangle extends.
     const float left = width >= 0.0f ? x : x + width;
     const float bottom = height >= 0.0f ? y : y + height;
-    const bool was = SetScissor(left * 0.5f + 0.5f, bottom * 0.5f + 0.5f, std::fabs(width) * 0.5f,
-                                std::fabs(height) * 0.5f);
+    const bool was =
+        SetScissor(left * 0.5f + 0.5f, bottom * 0.5f + 0.5f, std::fabs(width) * 0.5f, std::fabs(height) * 0.5f);
 
     const float f = focusedElement == this ? 1.0f : 0.0f;
     const float colour[4] = {textColour[0] * (1.0f + 0.2f * f), textColour[1] * (1.0f + 0.2f * f),

@@ -110,8 +110,8 @@ TEST_F(Draw2DTest, BevelShowsDarkLowerRightLightUpperLeftAndItsFace)
     const uint32_t dark = Rgb(710, 155);  // near corner 2, lower right
     const uint32_t light = Rgb(250, 445); // near corner 4, upper left
     const uint32_t face = Rgb(480, 300);
-    EXPECT_TRUE(Near(dark, 0x666666)) << std::hex << dark;   // 0.4
-    EXPECT_TRUE(Near(light, 0x999999)) << std::hex << light; // 0.6
+    EXPECT_TRUE(Near(dark, 0x666666)) << std::hex << dark;    // 0.4
+    EXPECT_TRUE(Near(light, 0x999999)) << std::hex << light;  // 0.6
     EXPECT_TRUE(Near(face, 0x808080, 2)) << std::hex << face; // 0.5
     // The inner face starts 5 % in: at 240 + 24 = 264 across.
     EXPECT_TRUE(Near(Rgb(266, 300), 0x808080, 2)) << std::hex << Rgb(266, 300);

@@ -63,14 +63,14 @@ TEST(DrawCalls, BoardOfBlocksWritesNoSamplerAndBindsEachRunOfOneTextureOnce)
         Counting count;
         // 16 x 18 blocks, in runs of 8 of one colour: 36 runs.
         for (int i = 0; i < 288; ++i)
-            Draw2D::DrawTexturedRect((i / 8) % 2 ? b : a, -1.0f + (i % 16) * 0.125f, -0.9f + (i / 16) * 0.1f,
-                                     0.125f, 0.1f);
+            Draw2D::DrawTexturedRect((i / 8) % 2 ? b : a, -1.0f + (i % 16) * 0.125f, -0.9f + (i / 16) * 0.1f, 0.125f,
+                                     0.1f);
         EXPECT_EQ(calls.uniform1i, 0);
         EXPECT_EQ(count.TextureBinds(), 36u);
     }
     // The sampler set once still reads unit 0: the blocks show.
-    EXPECT_TRUE(TestDraw::Near(TestDraw::Rgb(Window::width / 16, Window::height / 2), 0xFF0000u)
-                || TestDraw::Near(TestDraw::Rgb(Window::width / 16, Window::height / 2), 0x0000FFu));
+    EXPECT_TRUE(TestDraw::Near(TestDraw::Rgb(Window::width / 16, Window::height / 2), 0xFF0000u) ||
+                TestDraw::Near(TestDraw::Rgb(Window::width / 16, Window::height / 2), 0x0000FFu));
     delete a;
     delete b;
     TestDraw::RestoreFrame();

@@ -52,8 +52,7 @@ TEST_F(FontGL, RefusesBadFilesWithTheirMessages)
     EXPECT_NE(errors.find("scince the signature is wrong."), std::string::npos) << errors;
 
     EXPECT_FALSE(LoadAndCapture("/nonexistent/font.kyf", &errors));
-    EXPECT_NE(errors.find("Error: [Font::Load] Could not open '/nonexistent/font.kyf'."), std::string::npos)
-        << errors;
+    EXPECT_NE(errors.find("Error: [Font::Load] Could not open '/nonexistent/font.kyf'."), std::string::npos) << errors;
 
     FontFile shortHeader;
     shortHeader.truncateTo = 10;
@@ -98,8 +97,8 @@ TEST_F(FontGL, RefusesBadFilesWithTheirMessages)
         const char* message;
     };
     for (const Sizes s : {Sizes{20, 0, 4, "The atlas size 0 x 4"}, Sizes{20, 4, 0, "The atlas size 4 x 0"},
-                          Sizes{-1, 4, 4, "The line height -1"}, Sizes{1, 1, 1, nullptr},
-                          Sizes{20, 1, 3, nullptr}, Sizes{20, 3, 1, nullptr}})
+                          Sizes{-1, 4, 4, "The line height -1"}, Sizes{1, 1, 1, nullptr}, Sizes{20, 1, 3, nullptr},
+                          Sizes{20, 3, 1, nullptr}})
     {
         FontFile file;
         file.lineHeight = s.lineHeight;

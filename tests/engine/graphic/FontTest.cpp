@@ -145,7 +145,10 @@ TEST(FontWrap, BytesAboveTheAsciiRangeIndexTheTablesUnsigned)
     Fill(font);
     font.advance[0xE9] = 30;
     EXPECT_EQ(font.GetTextWidth("\xE9"), 30);
-    EXPECT_EQ(font.CountLines("\xE9" "a", 20), 2u);
+    EXPECT_EQ(font.CountLines("\xE9"
+                              "a",
+                              20),
+              2u);
 }
 
 TEST(FontResource, IsTypeThreeAndStartsEmpty)

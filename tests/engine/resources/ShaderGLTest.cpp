@@ -230,7 +230,7 @@ TEST_F(ShaderGL, OnlyTheDeclaredBlockIsBoundAndItsValuesReachTheShader)
     ASSERT_NE(block->data, nullptr);
     const float position[3] = {0.25f, 0.5f, 0.75f};
     const float farPlane = 1.0f;
-    memcpy(block->data + 256, position, sizeof(position)); // vCameraPos
+    memcpy(block->data + 256, position, sizeof(position));  // vCameraPos
     memcpy(block->data + 300, &farPlane, sizeof(farPlane)); // fFarClipPlane
     block->dirty = true;
     UniformManager::CommitChanges();

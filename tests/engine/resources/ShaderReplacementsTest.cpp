@@ -215,9 +215,9 @@ TEST(ExtractShaderName, LimitsAndLineEnds)
     EXPECT_EQ(Name("#version 330#name Const Copy Color FS\nuniform vec4 vColor;"), "Const Copy Color FS");
     EXPECT_EQ(Name("#name With CR\r\nx"), "With CR\r");
     EXPECT_EQ(Name("#version 330\nvoid main(){}"), "<null>");
-    EXPECT_EQ(Name("#name"), "<null>");      // nothing after the directive
-    EXPECT_EQ(Name("#name \nx"), "");        // a blank name line
-    EXPECT_EQ(Name("#name\r\nx"), "");       // the CR is the separator
+    EXPECT_EQ(Name("#name"), "<null>"); // nothing after the directive
+    EXPECT_EQ(Name("#name \nx"), "");   // a blank name line
+    EXPECT_EQ(Name("#name\r\nx"), "");  // the CR is the separator
     EXPECT_EQ(Name("#name\r"), "");
     EXPECT_EQ(Name("#name\nnext line\nx"), "next line"); // the LF is the separator
     EXPECT_EQ(Name("x #name Last line"), "Last line");

@@ -7,6 +7,7 @@
 
 namespace ShaderTest
 {
+// clang-format off
 inline const char* const DRAW_2D_VS =
     "#version 330\n#name Draw 2D Transformation\nlayout(location=0) in vec2 in_Position;out vec2 vs_TexCoord0;/* Transformation matrix */uniform vec3 vTransform2x3_1;uniform vec3 vTransform2x3_2;void main(void){/* Rescale, Rotate and Translate the input position */gl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);vs_TexCoord0 = in_Position;}";
 inline const char* const TEXTURE_ALPHATEST_FS =
@@ -17,6 +18,7 @@ inline const char* const TRANSFORM_TEXT_VS =
     "#version 330\n#name Transform Text VS\nlayout(location=0) in vec2 in_Position;\nout vec2 vs_TexCoord0;\n/* Transformation matrix */\nuniform vec3 vTransform2x3_1;\nuniform vec3 vTransform2x3_2;\nuniform vec4 vTexCoords;\nvoid main()\n{\n/* Rescale, Rotate and Translate the input position */\ngl_Position = vec4(in_Position.x*vTransform2x3_1.x+in_Position.y*vTransform2x3_1.y+vTransform2x3_1.z,\n\t\t\t\t\tin_Position.x*vTransform2x3_2.x+in_Position.y*vTransform2x3_2.y+vTransform2x3_2.z, 0.0, 1.0);\n/* Deriverate which texcoord is used from the position */\nvs_TexCoord0.x = vTexCoords.x+(vTexCoords.z - vTexCoords.x)*in_Position.x;\nvs_TexCoord0.y = vTexCoords.y+(vTexCoords.w - vTexCoords.y)*in_Position.y;\n}\n";
 inline const char* const DRAW_TEXT_FS =
     "#version 330#name Draw Text FS\nuniform sampler2D Texture0;uniform vec3 vColor;in vec2 vs_TexCoord0;out vec4 out_Color;void main(){float r = texture(Texture0, vs_TexCoord0).r;if(r < 0.2) discard;out_Color = vec4(vColor,r);}";
+// clang-format on
 
 // The directives and the uniform blocks, as the device sets them up.
 inline void InitShaderServices()

@@ -238,8 +238,7 @@ TEST(LoadTGA, RunLengthPacketsRepeatAndCopy)
     Decoded d(Tga(10, 7, 1, 24, data), "tga");
     ASSERT_TRUE(d.ok) << d.errors;
     EXPECT_EQ(d.errors, "");
-    EXPECT_EQ(d.Level(0, 21),
-              Bytes({30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 3, 2, 1, 6, 5, 4, 9, 8, 7}));
+    EXPECT_EQ(d.Level(0, 21), Bytes({30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 3, 2, 1, 6, 5, 4, 9, 8, 7}));
 }
 
 TEST(LoadTGA, TruncatedRunLengthImageLoadsWithOneMessage)

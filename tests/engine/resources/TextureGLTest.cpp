@@ -113,7 +113,8 @@ TEST(TextureGL, KytOfEveryColourLayoutAndOddWidthsReadsBackExactly)
             TempFile file(Kyt(header, level), "kyt");
             Loaded loaded(file.Path());
             ASSERT_TRUE(loaded.ok) << loaded.errors;
-            EXPECT_EQ(loaded.out, "Info: [Texture::Load] Successfully loaded raw texture: " + std::string(file.Path()) + "\n");
+            EXPECT_EQ(loaded.out,
+                      "Info: [Texture::Load] Successfully loaded raw texture: " + std::string(file.Path()) + "\n");
             EXPECT_EQ(loaded.errors, "");
             EXPECT_EQ(loaded.texture.target, GLenum(GL_TEXTURE_2D));
             EXPECT_EQ(loaded.texture.width, int(width));

@@ -44,10 +44,10 @@ TEST_F(UniformManagerGL, InitLogsTheLimitsAndMakesThreeBlocks)
     UniformManager::Release();
     testing::internal::CaptureStdout();
     UniformManager::Init();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Info: [UniformManager::Init] Minimum number of supported Uniform Buffer Objects: " +
-                  std::to_string(smallest) + "\nInfo: [UniformManager::Init] Supported size of a Uniform Buffer Object: " +
-                  std::to_string(size) + "\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "Info: [UniformManager::Init] Minimum number of supported Uniform Buffer Objects: " + std::to_string(smallest) +
+            "\nInfo: [UniformManager::Init] Supported size of a Uniform Buffer Object: " + std::to_string(size) + "\n");
     EXPECT_EQ(UniformManager::maxBlocks, smallest);
     EXPECT_EQ(UniformManager::maxBlockSize, size);
     ASSERT_EQ(UniformManager::blockCount, 3);

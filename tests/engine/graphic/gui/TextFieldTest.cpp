@@ -136,7 +136,8 @@ TEST_F(TextFieldLogic, InsertsAtTheCursorAndMovesPastIt)
     EXPECT_EQ(Text(), "abc");
     // Bytes above 127 are characters too.
     Key(0xE9);
-    EXPECT_EQ(Text(), "ab\xE9" "c");
+    EXPECT_EQ(Text(), "ab\xE9"
+                      "c");
     ExpectLinesConsistent();
 }
 
