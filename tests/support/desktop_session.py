@@ -225,15 +225,22 @@ class Board:
                 return clicks
 
 
+def start_simple(game, failure="Simple does not start"):
+    """From the menu, a Simple game started by its button; returns its
+    board, read from the screen."""
+    game.click(*button_centre("Simple", game.size()))
+    wait_for(failure, lambda: playing(game.screenshot()))
+    board = Board(game, 11)
+    board.read()
+    return board
+
+
 def simple_with_name(game, name):
     """From the menu, a Simple game to its end and the name typed and
     confirmed; returns once the score screen shows, with the entry the game
     made (name, score)."""
     wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
-    game.click(*button_centre("Simple", game.size()))
-    wait_for("Simple does not start", lambda: playing(game.screenshot()))
-    board = Board(game, 11)
-    board.read()
+    board = start_simple(game)
     board.play_to_end()
     game.type(name)
     game.key("Return")
@@ -338,10 +345,7 @@ class Session:
             wait_for("the score screen does not go back to the menu", lambda: menu_shown(game.screenshot()))
             self.checked.append("scores")
 
-            game.click(*button_centre("Simple", game.size()))
-            wait_for("Simple does not start", lambda: playing(game.screenshot()))
-            board = Board(game, 11)
-            board.read()
+            board = start_simple(game)
             assert player.block_count(board.grid) == 16 * 11, "the new board is not full"
             assert board.remove(player.disjoint_groups(board.grid)[:1])
             self.full_screen(game, board)

@@ -43,7 +43,7 @@ import reporting
 import scorefile
 import webdriver
 import webkit
-from desktop_session import Board, wait_for
+from desktop_session import start_simple, wait_for
 from player import button_centre, lit_pixels, menu_shown, playing
 
 SUB_PATH = "games/tumblox/"
@@ -327,10 +327,7 @@ class WebSession(desktop_session.Session):
         board and score again, and a removal still scores; no console
         error."""
         game = self.start()
-        game.click(*button_centre("Simple"))
-        wait_for("Simple does not start", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game)
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         number = (0, 36, 85, 75)  # the score's line, left of the board
         score = game.screenshot().crop(number).tobytes()
@@ -403,10 +400,7 @@ class WebSession(desktop_session.Session):
     def offline(self):
         """With the server gone the site loads from the offline copy."""
         game = self.start()
-        game.click(*button_centre("Simple"))
-        wait_for("Simple does not start offline", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game, "Simple does not start offline")
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         self.finish(game)
         self.checked.append("offline reload")
@@ -554,10 +548,7 @@ class PhoneSession(WebSession):
         wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
         self.turn(game, False)
         self.shot(game, "menu")
-        game.click(*button_centre("Simple", game.size()))
-        wait_for("Simple does not start", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game)
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         self.gestures(game, board)
         self.turn(game, True)
