@@ -4,31 +4,9 @@ release on "Show Score" (not the press alone) switches to the score screen;
 a release there goes back to the menu."""
 import sys
 
+from player import MENU_BUTTONS, button_box, button_centre, menu_shown, to_pixels
 from waiting import until
 from xharness import GameProcess
-
-# The buttons' rectangles in normalised device coordinates: x -0.5 to 0.5,
-# 0.16 high, lower edges at these y.
-BUTTONS = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
-HEIGHT_NDC = 0.16
-
-
-def to_pixels(size, x, y):
-    width, height = size
-    return (x + 1.0) * 0.5 * width, (1.0 - y) * 0.5 * height
-
-
-def button_box(size, caption):
-    """The window-pixel box (left, top, right, bottom) of a button, y down."""
-    bottom = BUTTONS[caption]
-    left, top = to_pixels(size, -0.5, bottom + HEIGHT_NDC)
-    right, low = to_pixels(size, 0.5, bottom)
-    return int(left), int(top), int(right), int(low)
-
-
-def centre(size, caption):
-    left, top, right, bottom = button_box(size, caption)
-    return (left + right) // 2, (top + bottom) // 2
 
 
 def face_samples(image, box):
@@ -50,13 +28,7 @@ def lit(samples):
 
 def hover_on(size, caption, normal):
     """The button's face has changed from its look in `normal`."""
-    return lambda image: abs(brightness(face_samples(image, button_box(size, caption))) - normal[caption]) > 15
-
-
-def menu_shown(size):
-    def shown(image):
-        return all(lit(face_samples(image, button_box(size, c))) == 12 for c in BUTTONS)
-    return shown
+    return lambda image: abs(brightness(face_samples(image, button_box(caption, size))) - normal[caption]) > 15
 
 
 def main():
@@ -67,11 +39,11 @@ def main():
         # Park the pointer away from every button first.
         game.wait_for_log("Block texture loading time")
         game.move(20, 20)
-        menu = until("the whole menu drawn", game.screenshot, menu_shown(size))
+        menu = until("the whole menu drawn", game.screenshot, menu_shown)
 
         # Every button face is drawn, and nothing beside the buttons.
-        for caption in BUTTONS:
-            samples = face_samples(menu, button_box(size, caption))
+        for caption in MENU_BUTTONS:
+            samples = face_samples(menu, button_box(caption, size))
             assert lit(samples) == len(samples), "%s not drawn: %s" % (caption, samples)
         px = menu.load()
         for x, y in ((40, 300), (size[0] - 40, 300), (480, 20), (480, 580)):
@@ -81,10 +53,10 @@ def main():
         assert max(px[480, gap_y][:3]) <= 24, "gap is %s" % (px[480, gap_y],)
 
         # Hover: the face under the pointer changes, the others do not.
-        normal = {c: brightness(face_samples(menu, button_box(size, c))) for c in BUTTONS}
-        game.move(*centre(size, "Arcade"))
+        normal = {c: brightness(face_samples(menu, button_box(c, size))) for c in MENU_BUTTONS}
+        game.move(*button_centre("Arcade", size))
         hovered = until("the hover face on Arcade", game.screenshot, hover_on(size, "Arcade", normal))
-        after = {c: brightness(face_samples(hovered, button_box(size, c))) for c in BUTTONS}
+        after = {c: brightness(face_samples(hovered, button_box(c, size))) for c in MENU_BUTTONS}
         assert abs(after["Arcade"] - normal["Arcade"]) > 15, "no hover face: %s -> %s" % (
             normal["Arcade"], after["Arcade"])
         for caption in ("Simple", "Tetris", "Show Score"):
@@ -94,27 +66,27 @@ def main():
         game.move(20, 300)
 
         # Press on "Show Score": still the menu. Release: the score screen.
-        game.move(*centre(size, "Show Score"))
+        game.move(*button_centre("Show Score", size))
         until("the hover face on Show Score", game.screenshot, hover_on(size, "Show Score", normal))
         game.press(1)
         # Held over Tetris and back: each hover shows once the press before
         # it has been handled, and the menu is still there.
         for caption in ("Tetris", "Show Score"):
-            game.move(*centre(size, caption))
+            game.move(*button_centre(caption, size))
             pressed = until("the hover face on %s with the button held" % caption, game.screenshot,
                             hover_on(size, caption, normal))
-            assert lit(face_samples(pressed, button_box(size, "Simple"))) > 0, "the press alone left the menu"
+            assert lit(face_samples(pressed, button_box("Simple", size))) > 0, "the press alone left the menu"
         game.release(1)
         scores = until("the release to leave the menu", game.screenshot,
-                       lambda image: lit(face_samples(image, button_box(size, "Simple"))) < 12)
-        samples = face_samples(scores, button_box(size, "Simple"))
+                       lambda image: lit(face_samples(image, button_box("Simple", size))) < 12)
+        samples = face_samples(scores, button_box("Simple", size))
         assert lit(samples) < len(samples), "the release did not leave the menu"
         assert game.alive()
 
         # A click on the score screen returns to the menu, which shows again.
-        game.click(*centre(size, "Tetris"))
-        back = until("the menu after the score screen", game.screenshot, menu_shown(size))
-        samples = face_samples(back, button_box(size, "Simple"))
+        game.click(*button_centre("Tetris", size))
+        back = until("the menu after the score screen", game.screenshot, menu_shown)
+        samples = face_samples(back, button_box("Simple", size))
         assert lit(samples) == len(samples), "no menu after the score screen"
 
         game.close()

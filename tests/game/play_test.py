@@ -10,7 +10,7 @@ import time
 import player
 import scorefile
 from desktop_session import Board
-from player import lit_pixels, playing
+from player import lit_pixels, menu_shown, playing
 from waiting import until
 from xharness import GameProcess
 
@@ -27,15 +27,6 @@ def keep(image, name):
     if SHOTS:
         os.makedirs(SHOTS, exist_ok=True)
         image.save(os.path.join(SHOTS, name))
-
-
-def button_drawn(image, centre):
-    box = (centre[0] - 200, centre[1] - 15, centre[0] + 200, centre[1] + 15)
-    return image.size == (WIDTH, HEIGHT) and lit_pixels(image, box) > 1000
-
-
-def menu_shown(image):
-    return button_drawn(image, SIMPLE)
 
 
 # Row 0 of the score table, the table's title, and the line of the
@@ -88,8 +79,7 @@ def main():
     workdir = game.workdir
     try:
         # Every button face is drawn.
-        menu = until("every menu button drawn", game.screenshot,
-                     lambda image: all(button_drawn(image, c) for c in (SIMPLE, ARCADE, SHOW_SCORE)))
+        menu = until("every menu button drawn", game.screenshot, menu_shown)
         keep(menu, "menu.png")
 
         # --- Simple, to its end.

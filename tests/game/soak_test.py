@@ -23,10 +23,9 @@ from xharness import GameProcess
 WIDTH, HEIGHT = 960, 600
 KEYS = ["a", "b", "z", "Q", "space", "1", "minus", "period", "Return", "Escape", "BackSpace",
         "Delete", "Left", "Right", "Up", "Down", "Home", "End", "F11", "Tab", "adiaeresis"]
-MODES = [0.48, 0.28, 0.08, -0.12]  # button y of Simple, Succeeding, Arcade, Tetris
-SCORE_BUTTON = -0.42
+MODES = ["Simple", "Succeeding", "Arcade", "Tetris"]
 # What a click on the menu starts, in turn: the four modes and the scores.
-TARGETS = MODES + [SCORE_BUTTON]
+TARGETS = MODES + ["Show Score"]
 SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "WARNING: ThreadSanitizer",
                      "runtime error:")
 # The leak check. Memory grows at first by design (each mode's textures and
@@ -53,26 +52,12 @@ MIN_HALF_SAMPLES = 5
 LEAK_ALLOWANCE_KIB = (32 + 8) * 1024
 
 
-def button(y_ndc):
-    return WIDTH // 2, int((1.0 - (y_ndc + 0.08)) / 2.0 * HEIGHT)
-
-
 def rss_kib(pid):
     with open("/proc/%d/status" % pid) as f:
         for line in f:
             if line.startswith("VmRSS:"):
                 return int(line.split()[1])
     return 0
-
-
-def menu_shown(shot):
-    """The menu's five buttons are lit where they stand."""
-    for y in MODES + [SCORE_BUTTON]:
-        cx, cy = button(y)
-        box = shot.crop((cx - 150, cy - 10, cx + 150, cy + 10))
-        if sum(1 for p in box.getdata() if max(p) > 60) < 1500:
-            return False
-    return True
 
 
 class Soak:
@@ -175,9 +160,9 @@ class Soak:
         time.sleep(0.002)
 
     def next_target(self):
-        if menu_shown(self.game.screenshot()):
+        if player.menu_shown(self.game.screenshot()):
             target = self.mode % len(TARGETS)
-            self.click(*button(TARGETS[target]))
+            self.click(*player.button_centre(TARGETS[target]))
             self.visits[target] += 1
             self.mode += 1
             time.sleep(0.3)
@@ -189,7 +174,7 @@ class Soak:
         leaves the score screen. False if no game was under way."""
         played = False
         for _ in range(200):
-            if time.time() > self.deadline or menu_shown(self.game.screenshot()):
+            if time.time() > self.deadline or player.menu_shown(self.game.screenshot()):
                 break
             groups = None
             for rows in (11, 18):
@@ -213,7 +198,7 @@ class Soak:
             time.sleep(0.4)
             self.key("BackSpace")
             time.sleep(0.3)
-            if menu_shown(self.game.screenshot()):
+            if player.menu_shown(self.game.screenshot()):
                 self.games_finished += 1
         return played
 
@@ -246,8 +231,8 @@ class Soak:
         """From any screen to a freshly started Simple game."""
         for _ in range(6):
             shot = self.game.screenshot()
-            if menu_shown(shot):
-                self.click(*button(MODES[0]))
+            if player.menu_shown(shot):
+                self.click(*player.button_centre(MODES[0]))
                 time.sleep(0.6)
                 return True
             if self.finish_a_game():

@@ -13,8 +13,8 @@ from Xlib import X
 
 import player
 import scorefile
-from desktop_session import menu_shown, simple_with_name, wait_for
-from player import button_centre, lit_pixels
+from desktop_session import simple_with_name, wait_for
+from player import button_centre, lit_pixels, menu_shown
 from xharness import GameProcess
 
 

@@ -18,16 +18,15 @@ the driver's error count; exits non-zero on the first failed check."""
 import argparse
 import os
 import subprocess
-import sys
 import tempfile
 import time
-import traceback
 
 from Xlib import display as xdisplay
 
 import player
+import reporting
 import scorefile
-from player import button_centre, lit_pixels, playing
+from player import button_centre, lit_pixels, menu_shown, playing
 from waiting import until
 from xharness import GameProcess
 
@@ -42,8 +41,7 @@ OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
 """
 
 
-def say(text):
-    print("desktop session: %s" % text, flush=True)
+say = reporting.speaker("desktop session")
 
 
 # -- the stacks ---------------------------------------------------------------
@@ -104,17 +102,6 @@ def stop(proc):
 
 
 # -- what the screen shows ----------------------------------------------------
-def button_box(caption, size):
-    """A strip across the middle of a menu button's face."""
-    w, h = size
-    x, y = player.button_centre(caption, size)
-    return (x - w * 200 // 960, y - h * 15 // 600, x + w * 200 // 960, y + h * 15 // 600)
-
-
-def menu_shown(image):
-    return all(lit_pixels(image, button_box(c, image.size)) > 1000 for c in ("Simple", "Arcade", "Show Score"))
-
-
 def wait_for(what, test, timeout=10.0):
     """Waits until test() holds; fails with `what`, the failure ("the menu
     is not drawn")."""
@@ -238,15 +225,22 @@ class Board:
                 return clicks
 
 
+def start_simple(game, failure="Simple does not start"):
+    """From the menu, a Simple game started by its button; returns its
+    board, read from the screen."""
+    game.click(*button_centre("Simple", game.size()))
+    wait_for(failure, lambda: playing(game.screenshot()))
+    board = Board(game, 11)
+    board.read()
+    return board
+
+
 def simple_with_name(game, name):
     """From the menu, a Simple game to its end and the name typed and
     confirmed; returns once the score screen shows, with the entry the game
     made (name, score)."""
     wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
-    game.click(*button_centre("Simple", game.size()))
-    wait_for("Simple does not start", lambda: playing(game.screenshot()))
-    board = Board(game, 11)
-    board.read()
+    board = start_simple(game)
     board.play_to_end()
     game.type(name)
     game.key("Return")
@@ -351,10 +345,7 @@ class Session:
             wait_for("the score screen does not go back to the menu", lambda: menu_shown(game.screenshot()))
             self.checked.append("scores")
 
-            game.click(*button_centre("Simple", game.size()))
-            wait_for("Simple does not start", lambda: playing(game.screenshot()))
-            board = Board(game, 11)
-            board.read()
+            board = start_simple(game)
             assert player.block_count(board.grid) == 16 * 11, "the new board is not full"
             assert board.remove(player.disjoint_groups(board.grid)[:1])
             self.full_screen(game, board)
@@ -430,34 +421,25 @@ def main():
     args = parser.parse_args()
     args.binary = os.path.abspath(args.binary)
     workdir = tempfile.mkdtemp(prefix="tumblox-desktop-")
-    started = time.time()
+    run = reporting.Run(say)
     server = None
     session = None
     try:
-        if args.weston:
-            server = start_weston(workdir, args.weston, args.weston_backend)
-        elif args.openbox:
-            server = start_openbox(workdir)
-        session = Session(args, workdir)
-        score = session.main_game()
-        if args.modes:
-            for caption in ("Succeeding", "Arcade", "Tetris"):
-                session.other_mode(caption)
-            session.checked.append("Succeeding, Arcade, Tetris")
-        session.score_files(score)
-    except Exception as failure:  # a failed check, or a game or server that died
-        if not isinstance(failure, AssertionError):
-            traceback.print_exc()
-        say("FAILED: %s" % failure)
-        ok = False
-    else:
-        ok = True
+        with run.checks(trace_failed_checks=False):
+            if args.weston:
+                server = start_weston(workdir, args.weston, args.weston_backend)
+            elif args.openbox:
+                server = start_openbox(workdir)
+            session = Session(args, workdir)
+            score = session.main_game()
+            if args.modes:
+                for caption in ("Succeeding", "Arcade", "Tetris"):
+                    session.other_mode(caption)
+                session.checked.append("Succeeding, Arcade, Tetris")
+            session.score_files(score)
     finally:
         stop(server)
-    say("checked: %s" % "; ".join(session.checked if session else []))
-    say("Mesa errors: %d" % (session.mesa_errors() if session else 0))
-    say("%s in %.0f s" % ("passed" if ok else "failed", time.time() - started))
-    sys.exit(0 if ok else 1)
+    run.end(session.checked if session else [], "Mesa errors: %d" % (session.mesa_errors() if session else 0))
 
 
 if __name__ == "__main__":

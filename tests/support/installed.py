@@ -19,10 +19,6 @@ FONT = "Zived Udozo.kyf"
 LICENCE = "Zived Udozo.LICENSE"
 SCORE_FILES = [name for name, _ in scorefile.FILES]
 
-# The "Simple" button's centre in the 960 x 600 window.
-SIMPLE = (480, 132)
-
-
 # Where the launcher lies: bin/ for `cmake --install`, games/ in the Debian
 # package (Debian's place for games); everything else is the same in both.
 LAUNCHERS = {"tree": "bin/tumblox", "debian": "games/tumblox"}
@@ -90,21 +86,12 @@ def check_icons(prefix):
             assert r > g and r > b, "%s face is not the red block: %s" % (path, (r, g, b))
 
 
-def lit_pixels(image, box):
-    return sum(1 for p in image.crop(box).getdata() if max(p[:3]) > 60)
-
-
-def menu_shown(image):
-    x, y = SIMPLE
-    return lit_pixels(image, (x - 200, y - 15, x + 200, y + 15)) > 1000
-
-
 def short_game(game, clicks=3):
     """The menu is shown; "Simple" starts a game, and a few removable groups
     read from the screen are clicked. Returns the number of clicks made."""
-    until("the menu", game.screenshot, menu_shown)
+    until("the menu", game.screenshot, player.menu_shown)
     assert game.size() == (960, 600), "window is %s" % (game.size(),)
-    game.click(*SIMPLE)
+    game.click(*player.button_centre("Simple"))
     until("the Simple game to start", game.screenshot, player.playing)
     view = player.BoardView(960, 600, 11)
     made = 0

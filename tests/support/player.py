@@ -7,12 +7,41 @@ COLUMNS = 16
 # The menu's buttons by caption: the bottom edge of each, in normalised
 # device coordinates; they are 1.0 wide and 0.16 tall, centred across.
 MENU_BUTTONS = {"Simple": 0.48, "Succeeding": 0.28, "Arcade": 0.08, "Tetris": -0.12, "Show Score": -0.42}
+BUTTON_WIDTH, BUTTON_HEIGHT = 1.0, 0.16
+
+
+def to_pixels(size, x, y):
+    """Window pixels (y down) of a point in normalised device coordinates."""
+    width, height = size
+    return (x + 1.0) * 0.5 * width, (1.0 - y) * 0.5 * height
 
 
 def button_centre(caption, size=(960, 600)):
     """Window pixel centre of a menu button in a window of the size."""
     width, height = size
-    return width // 2, int((1.0 - (MENU_BUTTONS[caption] + 0.08)) / 2.0 * height)
+    return width // 2, int((1.0 - (MENU_BUTTONS[caption] + BUTTON_HEIGHT / 2)) / 2.0 * height)
+
+
+def button_box(caption, size=(960, 600)):
+    """The window-pixel box (left, top, right, bottom) of a menu button's
+    face, y down."""
+    bottom = MENU_BUTTONS[caption]
+    left, top = to_pixels(size, -BUTTON_WIDTH / 2, bottom + BUTTON_HEIGHT)
+    right, low = to_pixels(size, BUTTON_WIDTH / 2, bottom)
+    return int(left), int(top), int(right), int(low)
+
+
+def button_strip(caption, size=(960, 600)):
+    """A strip across the middle of a menu button's face, clear of its
+    rim: 400 by 30 pixels in the 960 by 600 window."""
+    w, h = size
+    x, y = button_centre(caption, size)
+    return (x - w * 200 // 960, y - h * 15 // 600, x + w * 200 // 960, y + h * 15 // 600)
+
+
+def menu_shown(image):
+    """Every one of the menu's buttons is lit where it stands."""
+    return all(lit_pixels(image, button_strip(c, image.size)) > 1000 for c in MENU_BUTTONS)
 
 
 def score_row(i, size=(960, 600)):
@@ -22,8 +51,8 @@ def score_row(i, size=(960, 600)):
 
 
 def lit_pixels(image, box):
-    """Pixels in box that are not background black."""
-    return sum(1 for p in image.crop(box).getdata() if max(p) > 60)
+    """Pixels in box that are not background black (alpha, if any, aside)."""
+    return sum(1 for p in image.crop(box).getdata() if max(p[:3]) > 60)
 
 
 def playing(image):

@@ -7,6 +7,7 @@ import sys
 import time
 
 import player
+import reporting
 from waiting import until
 from xharness import GameProcess
 
@@ -20,8 +21,7 @@ def pause(seconds):
     time.sleep(seconds * SLOW)
 
 
-def say(text):
-    print("scripted game: %s" % text, flush=True)
+say = reporting.speaker("scripted game")
 
 
 def main():
@@ -70,7 +70,7 @@ def main():
         code = game.wait_exit(120)
     finally:
         game.kill()
-    print("scripted game: %d groups removed, exit status %s" % (steps, code))
+    say("%d groups removed, exit status %s" % (steps, code))
     sys.exit(0 if code == 0 else 1)
 
 

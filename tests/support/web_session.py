@@ -31,7 +31,6 @@ import sys
 import tempfile
 import threading
 import time
-import traceback
 import types
 import urllib.parse
 import urllib.request
@@ -40,11 +39,12 @@ import browser
 import desktop_session
 import firefox
 import player
+import reporting
 import scorefile
 import webdriver
 import webkit
-from desktop_session import Board, menu_shown, wait_for
-from player import button_centre, lit_pixels, playing
+from desktop_session import start_simple, wait_for
+from player import button_centre, lit_pixels, menu_shown, playing
 
 SUB_PATH = "games/tumblox/"
 FOLDER = "/home/web_user/tumblox"
@@ -60,9 +60,7 @@ SHADERS = ("Draw 2D Transformation", "Texture+Alphatest FS", "Const Copy Color F
            "Draw Text FS")
 
 
-def say(text):
-    print("web session: %s" % text, flush=True)
-
+say = reporting.speaker("web session")
 
 
 def serve(root):
@@ -329,10 +327,7 @@ class WebSession(desktop_session.Session):
         board and score again, and a removal still scores; no console
         error."""
         game = self.start()
-        game.click(*button_centre("Simple"))
-        wait_for("Simple does not start", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game)
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         number = (0, 36, 85, 75)  # the score's line, left of the board
         score = game.screenshot().crop(number).tobytes()
@@ -405,10 +400,7 @@ class WebSession(desktop_session.Session):
     def offline(self):
         """With the server gone the site loads from the offline copy."""
         game = self.start()
-        game.click(*button_centre("Simple"))
-        wait_for("Simple does not start offline", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game, "Simple does not start offline")
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         self.finish(game)
         self.checked.append("offline reload")
@@ -556,10 +548,7 @@ class PhoneSession(WebSession):
         wait_for("the menu is not drawn", lambda: menu_shown(game.screenshot()))
         self.turn(game, False)
         self.shot(game, "menu")
-        game.click(*button_centre("Simple", game.size()))
-        wait_for("Simple does not start", lambda: playing(game.screenshot()))
-        board = Board(game, 11)
-        board.read()
+        board = start_simple(game)
         assert board.remove(player.disjoint_groups(board.grid)[:1])
         self.gestures(game, board)
         self.turn(game, True)
@@ -599,7 +588,7 @@ def main():
     args = parser.parse_args()
     if args.engine:
         engine_main(args.engine, args.site)
-    started = time.time()
+    run = reporting.Run(say)
     root = tempfile.mkdtemp(prefix="tumblox-web-")
     shutil.copytree(args.site, os.path.join(root, SUB_PATH))
     server, port = serve(root)
@@ -612,44 +601,37 @@ def main():
     chromium = browser.Chromium()
     session = None
     try:
-        session = WebSession(chromium, url, root)
-        score = session.main_game()
-        requested_once(server, args.site, session.pages[0])
-        session.checked.append("each file requested once")
-        session.tables_after_reload(score)
-        # The same after the browser is closed and started again.
-        chromium.quit()
-        chromium = browser.Chromium(profile=chromium.profile)
-        session.browser = chromium
-        session.tables_after_reload(score)
-        session.checked[-1] = "the same after a browser restart"
-        for caption in ("Succeeding", "Arcade", "Tetris"):
-            session.other_mode(caption)
-        session.checked.append("Succeeding, Arcade, Tetris")
-        session.two_tabs()
-        session.foreign_storage()
-        session.texture_refusals()
-        session.context_loss()
-        session.browser_actions()
-        session.without_webgl2()
-        session.checked += phone_session(url, root)
-        desktop_session.stop(server)
-        server = None
-        session.offline()
-    except Exception as failure:
-        traceback.print_exc()
-        say("FAILED: %s" % failure)
-        ok = False
-    else:
-        ok = True
+        with run.checks():
+            session = WebSession(chromium, url, root)
+            score = session.main_game()
+            requested_once(server, args.site, session.pages[0])
+            session.checked.append("each file requested once")
+            session.tables_after_reload(score)
+            # The same after the browser is closed and started again.
+            chromium.quit()
+            chromium = browser.Chromium(profile=chromium.profile)
+            session.browser = chromium
+            session.tables_after_reload(score)
+            session.checked[-1] = "the same after a browser restart"
+            for caption in ("Succeeding", "Arcade", "Tetris"):
+                session.other_mode(caption)
+            session.checked.append("Succeeding, Arcade, Tetris")
+            session.two_tabs()
+            session.foreign_storage()
+            session.texture_refusals()
+            session.context_loss()
+            session.browser_actions()
+            session.without_webgl2()
+            session.checked += phone_session(url, root)
+            desktop_session.stop(server)
+            server = None
+            session.offline()
     finally:
         desktop_session.stop(server)
         chromium.quit()
         chromium.remove_profile()
         shutil.rmtree(root, ignore_errors=True)
-    say("checked: %s" % "; ".join(session.checked if session else []))
-    say("%s in %.0f s" % ("passed" if ok else "failed", time.time() - started))
-    sys.exit(0 if ok else 1)
+    run.end(session.checked if session else [])
 
 
 class EngineSession(WebSession):
@@ -680,7 +662,7 @@ def engine_main(name, site):
     """Firefox ESR or WebKitGTK, on the X display. WebKit's automation
     session has no HTTP cache, so its first visit is checked in a browser
     of a player's kind first."""
-    started = time.time()
+    run = reporting.Run(say, label=name + " ")
     make_browser, game_class, version = ENGINES[name]
     root = tempfile.mkdtemp(prefix="tumblox-web-")
     shutil.copytree(site, os.path.join(root, SUB_PATH))
@@ -688,33 +670,26 @@ def engine_main(name, site):
     url = "http://127.0.0.1:%d/%s" % (port, SUB_PATH)
     engine = session = None
     try:
-        say("%s: %s" % (name, version()))
-        if name == "webkit":
-            errors = [line for line in webkit.first_visit(url) if re.search(r" [A-Z]+ ERROR ", line)]
-            assert not errors, "the console of the first visit has errors:\n%s" % "\n".join(errors[:10])
-            requested_once(server, site)
-        engine = make_browser()
-        session = EngineSession(engine, url, root, game_class)
-        score = session.main_game()
-        if name != "webkit":
-            requested_once(server, site, session.pages[0])
-        session.checked.append("each file requested once")
-        session.tables_after_reload(score)
-    except Exception as failure:  # a failed check, or an engine that cannot run here
-        traceback.print_exc()
-        say("FAILED: %s" % failure)
-        ok = False
-    else:
-        ok = True
+        with run.checks():  # a failed check, or an engine that cannot run here
+            say("%s: %s" % (name, version()))
+            if name == "webkit":
+                errors = [line for line in webkit.first_visit(url) if re.search(r" [A-Z]+ ERROR ", line)]
+                assert not errors, "the console of the first visit has errors:\n%s" % "\n".join(errors[:10])
+                requested_once(server, site)
+            engine = make_browser()
+            session = EngineSession(engine, url, root, game_class)
+            score = session.main_game()
+            if name != "webkit":
+                requested_once(server, site, session.pages[0])
+            session.checked.append("each file requested once")
+            session.tables_after_reload(score)
     finally:
         desktop_session.stop(server)
         if engine is not None:
             engine.quit()
             engine.remove_profile()
         shutil.rmtree(root, ignore_errors=True)
-    say("%s checked: %s" % (name, "; ".join(session.checked if session else [])))
-    say("%s %s in %.0f s" % (name, "passed" if ok else "failed", time.time() - started))
-    sys.exit(0 if ok else 1)
+    run.end(session.checked if session else [])
 
 
 if __name__ == "__main__":
