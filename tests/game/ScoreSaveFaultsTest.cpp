@@ -391,8 +391,10 @@ TEST_F(SaveFaults, TwoProgramsSavingAtTheSameMomentLoseNothing)
     // every so often, while this one reads the Simple file: every read is a
     // whole table, and at the end it holds every score of both.
     constexpr int WRITERS = 2, SCORES_EACH = 6, SAVES_PER_SCORE = 15;
+    // Empty tables, not what an earlier test of this process left in memory.
     ASSERT_EQ(InChild(files, log,
                       [] {
+                          std::memset(ScoreTable::tables, 0, sizeof ScoreTable::tables);
                           ScoreTable::SaveAll();
                           return 0;
                       }),
